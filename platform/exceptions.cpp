@@ -1,0 +1,7 @@
+#include "platform/exceptions.h"
+
+namespace platform {
+
+void Abort() { throw EAbort(); }
+
+}  // namespace platform
