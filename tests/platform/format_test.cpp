@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/exceptions.h"
+#include "platform/format.h"
+#include "platform/rounding.h"
+
+namespace {
+struct SeparatorScope {
+    explicit SeparatorScope(char c) { platform::SetDecimalSeparator(c); }
+    ~SeparatorScope() { platform::SetDecimalSeparator(0); }
+};
+
+std::string ErrorOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const platform::EConvertError& e) {
+        return e.Message();
+    }
+    return "";
+}
+}  // namespace
+
+TEST(Format, WholeNumbers) {
+    EXPECT_EQ(platform::StrToInt("22"), 22);
+    EXPECT_EQ(platform::StrToInt(" -1"), -1);
+    EXPECT_EQ(platform::StrToInt("$FF"), 255);
+    EXPECT_EQ(platform::StrToInt("2147483647"), 2147483647);
+    for (const char* bad : {"22.5", "", "abc", "1 2", "2147483648", "-"})
+        EXPECT_EQ(ErrorOf([&] { platform::StrToInt(bad); }), std::string("'") + bad + "' is not a valid integer value")
+            << bad;
+}
+
+TEST(Format, DecimalNumbersFollowTheUsersSeparator) {
+    {
+        SeparatorScope comma(',');
+        EXPECT_DOUBLE_EQ(static_cast<double>(platform::StrToFloat("18,5")), 18.5);
+        EXPECT_EQ(ErrorOf([] { platform::StrToFloat("18.5"); }), "'18.5' is not a valid floating point value");
+        EXPECT_EQ(platform::FormatFixed(19.56L, 1), "19,6");
+    }
+    SeparatorScope dot('.');
+    EXPECT_DOUBLE_EQ(static_cast<double>(platform::StrToFloat("22")), 22.0);
+    EXPECT_DOUBLE_EQ(static_cast<double>(platform::StrToFloat("-1.25e1")), -12.5);
+    for (const char* bad : {"", " ", "1e", "x1", "1.2.3"})
+        EXPECT_EQ(ErrorOf([&] { platform::StrToFloat(bad); }),
+                  std::string("'") + bad + "' is not a valid floating point value")
+            << bad;
+}
+
+TEST(Rounding, RoundIsHalfToEvenAndRoundDecimalsHalfAwayFromZero) {
+    struct Case {
+        long double value;
+        int64_t round;
+    } cases[] = {{0.5L, 0}, {1.5L, 2}, {2.5L, 2}, {-0.5L, 0}, {-1.5L, -2}, {2.6L, 3}};
+    for (const auto& c : cases) EXPECT_EQ(platform::Round(c.value), c.round) << static_cast<double>(c.value);
+
+    struct DecimalCase {
+        int decimals;
+        long double value, expected;
+    } decimal_cases[] = {{1, 0.25L, 0.3L}, {1, -0.25L, -0.3L}, {0, 2.5L, 3.0L},
+                         {4, 0.124092L, 0.1241L}, {3, 0.00000001L, 0.0L}};
+    for (const auto& c : decimal_cases)
+        EXPECT_NEAR(static_cast<double>(platform::RoundDecimals(c.decimals, c.value)), static_cast<double>(c.expected),
+                    1e-12)
+            << static_cast<double>(c.value);
+    EXPECT_EQ(platform::RoundDecimals(2, -0.000000001L), 0.0L);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Helpers shared by the test rooms: pumping the main thread until a condition
+// holds, with a deadline so a broken component fails instead of hanging.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+#include "platform/message_loop.h"
+
+namespace testing_support {
+
+// Runs the main thread's messages until pred() is true or timeout_ms passed.
+inline bool WaitUntil(const std::function<bool()>& pred, uint32_t timeout_ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+        platform::ProcessMessages();
+        if (pred()) return true;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) return false;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        platform::WaitForMessages(static_cast<uint32_t>(left < 10 ? left : 10));
+    }
+}
+
+// Monotonic milliseconds as a double, for measuring spans in tests.
+inline double NowMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace testing_support

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/message_loop.h"
+#include "test_support.h"
+#include "timers/threaded_timer.h"
+
+using testing_support::NowMs;
+using testing_support::WaitUntil;
+using timers::TKelvoThreadTimer;
+using timers::TThreadedTimer;
+
+namespace {
+
+// Records the moment of every tick, measured on the main thread.
+struct TickLog {
+    std::vector<double> at;
+    void Attach(TThreadedTimer& timer) {
+        timer.OnTimer = [this](platform::TObject*) { at.push_back(NowMs()); };
+    }
+};
+
+}  // namespace
+
+TEST(ThreadedTimer, TheFirstTickComesOneFullIntervalAfterEnablingNeverBefore) {
+    TThreadedTimer timer;
+    TickLog log;
+    log.Attach(timer);
+    timer.SetInterval(150);
+    const double start = NowMs();
+    timer.SetEnabled(true);
+    ASSERT_TRUE(WaitUntil([&] { return !log.at.empty(); }, 3000));
+    EXPECT_GE(log.at[0] - start, 149.0);
+    ASSERT_TRUE(WaitUntil([&] { return log.at.size() >= 3; }, 3000));
+    EXPECT_GE(log.at[2] - log.at[1], 149.0);
+}
+
+TEST(ThreadedTimer, ChangingTheIntervalRestartsTheCountdownAndAnEqualWriteDoesNot) {
+    TThreadedTimer timer;
+    TickLog log;
+    log.Attach(timer);
+    timer.SetInterval(200);
+    timer.SetEnabled(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    platform::ProcessMessages();
+    ASSERT_TRUE(log.at.empty());
+    const double restart = NowMs();
+    timer.SetInterval(100);  // restarts: next tick 100 ms from here, not 80
+    ASSERT_TRUE(WaitUntil([&] { return !log.at.empty(); }, 3000));
+    EXPECT_GE(log.at[0] - restart, 99.0);
+
+    // An equal interval leaves the running countdown alone.
+    log.at.clear();
+    ASSERT_TRUE(WaitUntil([&] { return !log.at.empty(); }, 3000));
+    const double first = log.at[0];
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    timer.SetInterval(100);
+    ASSERT_TRUE(WaitUntil([&] { return log.at.size() >= 2; }, 3000));
+    EXPECT_LT(log.at[1] - first, 150.0 + 1000.0);  // loose upper bound: machine is shared
+    EXPECT_GE(log.at[1] - first, 99.0);
+}
+
+TEST(ThreadedTimer, ASlowHandlerStretchesThePeriodTicksNeverOverlap) {
+    TThreadedTimer timer;
+    std::vector<double> starts;
+    std::atomic<int> running{0};
+    bool overlapped = false;
+    timer.OnTimer = [&](platform::TObject*) {
+        overlapped = overlapped || running.fetch_add(1) != 0;
+        starts.push_back(NowMs());
+        std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        running.fetch_sub(1);
+    };
+    timer.SetInterval(80);
+    timer.SetEnabled(true);
+    ASSERT_TRUE(WaitUntil([&] { return starts.size() >= 3; }, 5000));
+    EXPECT_FALSE(overlapped);
+    EXPECT_GE(starts[1] - starts[0], 199.0);  // 80 ms countdown + 120 ms handler
+    EXPECT_GE(starts[2] - starts[1], 199.0);
+}
+
+TEST(ThreadedTimer, DisablingFromInsideTheHandlerStopsTicksAndReenablingWaitsAFullInterval) {
+    TThreadedTimer timer;
+    int ticks = 0;
+    timer.OnTimer = [&](platform::TObject* sender) {
+        ++ticks;
+        static_cast<TThreadedTimer*>(sender)->SetEnabled(false);
+    };
+    timer.SetInterval(50);
+    timer.SetEnabled(true);
+    ASSERT_TRUE(WaitUntil([&] { return ticks == 1; }, 3000));
+    platform::WaitProcessing(300);
+    EXPECT_EQ(ticks, 1);
+    const double again = NowMs();
+    double second_at = 0;
+    timer.OnTimer = [&](platform::TObject*) {
+        ++ticks;
+        second_at = NowMs();
+    };
+    timer.SetEnabled(true);
+    ASSERT_TRUE(WaitUntil([&] { return ticks == 2; }, 3000));
+    EXPECT_GE(second_at - again, 49.0);
+}
+
+TEST(ThreadedTimer, AFaultInTheHandlerIsDroppedAndTheNextTickStillComes) {
+    TThreadedTimer timer;
+    int ticks = 0;
+    timer.OnTimer = [&](platform::TObject*) {
+        ++ticks;
+        throw std::runtime_error("handler fault");
+    };
+    timer.SetInterval(50);
+    timer.SetEnabled(true);
+    EXPECT_TRUE(WaitUntil([&] { return ticks >= 2; }, 3000));
+}
+
+TEST(ThreadedTimer, DestroyingAnEnabledTimerJoinsTheWorkerWithoutDeliveringATick) {
+    int ticks = 0;
+    {
+        TThreadedTimer timer;
+        timer.OnTimer = [&](platform::TObject*) { ++ticks; };
+        timer.SetInterval(30);
+        timer.SetEnabled(true);
+        // Let the worker time out and block in its hand-over before we destroy.
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    }
+    platform::WaitProcessing(100);
+    EXPECT_EQ(ticks, 0);
+}
+
+TEST(ThreadedTimer, ZeroIntervalRunsOnlyWithAllowZero) {
+    TThreadedTimer timer;
+    int ticks = 0;
+    timer.OnTimer = [&](platform::TObject*) { ++ticks; };
+    timer.SetInterval(0);
+    timer.SetEnabled(true);
+    platform::WaitProcessing(150);
+    EXPECT_EQ(ticks, 0);
+
+    timer.SetEnabled(false);
+    timer.SetAllowZero(true);
+    timer.SetEnabled(true);
+    EXPECT_TRUE(WaitUntil([&] { return ticks >= 5; }, 3000));
+}
+
+TEST(ThreadedTimer, AnEnabledTimerWithoutAUsableIntervalStartsWhenItGetsOne) {
+    TThreadedTimer timer;
+    int ticks = 0;
+    timer.OnTimer = [&](platform::TObject*) { ++ticks; };
+    timer.SetInterval(0);
+    timer.SetEnabled(true);
+    EXPECT_TRUE(timer.Enabled());
+    timer.SetInterval(40);
+    EXPECT_TRUE(WaitUntil([&] { return ticks >= 1; }, 3000));
+}
+
+TEST(ThreadedTimer, APriorityTheSystemRefusesIsNotAnError) {
+    TThreadedTimer timer;
+    for (auto p : {timers::tpIdle, timers::tpTimeCritical, timers::tpNormal}) {
+        EXPECT_NO_THROW(timer.SetThreadPriority(p));
+        EXPECT_EQ(timer.ThreadPriority(), p);
+    }
+}
+
+TEST(KelvoThreadTimer, CountersAreTheOwnersAndResetClearsBoth) {
+    TKelvoThreadTimer timer;
+    EXPECT_EQ(timer.ElapsedTime(), 0u);
+    EXPECT_EQ(timer.LapTime(), 0u);
+    timer.SetElapsedTime(1234);
+    timer.SetLapTime(567);
+    timer.SetLapTime(567);
+    EXPECT_EQ(timer.LapTime(), 567u);
+    timer.Reset();
+    EXPECT_EQ(timer.ElapsedTime(), 0u);
+    EXPECT_EQ(timer.LapTime(), 0u);
+}
