@@ -12,6 +12,15 @@ TComponent::~TComponent() {
     Destroying();
     // Tell every watcher first, then free what we own (last created first),
     // then leave our owner.
+    SendFreeNotifications();
+    while (!components_.empty()) {
+        TComponent* child = components_.back();
+        delete child;  // the child removes itself from components_
+    }
+    if (owner_) owner_->RemoveComponent(this);
+}
+
+void TComponent::SendFreeNotifications() {
     while (!free_notifies_.empty()) {
         TComponent* watcher = free_notifies_.back();
         free_notifies_.pop_back();
@@ -19,11 +28,6 @@ TComponent::~TComponent() {
         theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
         watcher->Notification(this, opRemove);
     }
-    while (!components_.empty()) {
-        TComponent* child = components_.back();
-        delete child;  // the child removes itself from components_
-    }
-    if (owner_) owner_->RemoveComponent(this);
 }
 
 void TComponent::BeginLoading() {
@@ -48,6 +52,7 @@ void TComponent::Destroying() {
 
 void TComponent::FreeNotification(TComponent* subscriber) {
     if (!subscriber || subscriber == this) return;
+    state_ |= csFreeNotification;
     if (std::find(free_notifies_.begin(), free_notifies_.end(), subscriber) == free_notifies_.end())
         free_notifies_.push_back(subscriber);
     // Both ways, as the framework does: whichever dies first tells the other.

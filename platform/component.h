@@ -18,6 +18,9 @@ enum TComponentStateFlag : unsigned {
     csLoading = 1u << 0,
     csDestroying = 1u << 1,
     csDesigning = 1u << 2,
+    // Someone has asked for this component's removal notice (kept after the
+    // request is withdrawn, as the framework does).
+    csFreeNotification = 1u << 3,
 };
 
 enum TOperation { opInsert, opRemove };
@@ -57,6 +60,11 @@ public:
     void RemoveFreeNotification(TComponent* subscriber);
 
 protected:
+    // Tells every watcher now (opRemove) instead of in ~TComponent: a derived
+    // destructor calls it while its own members are still alive for the
+    // watchers' calls back.
+    void SendFreeNotifications();
+
     // Called when a component this one owns or watches is inserted or removed.
     virtual void Notification(TComponent* component, TOperation operation);
     virtual void Loaded();
