@@ -1,0 +1,271 @@
+#pragma once
+// TComPort: one serial communications device. It opens the device by name with
+// its line settings, runs one event thread per open port that waits for line
+// events, and delivers each event through its own events in the thread chosen
+// by SyncMethod. Clients such as the packet framer receive data through links.
+// Every failure raises EComPort.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/component.h"
+#include "platform/serial_device.h"
+#include "serial/com_link.h"
+#include "serial/com_port_errors.h"
+#include "serial/com_port_settings.h"
+#include "serial/com_sets.h"
+
+namespace serial {
+
+using platform::TComponent;
+using platform::TObject;
+
+// Line events; the comment gives the driver's event bit.
+enum TComEvent : uint8_t {
+    evRxChar = 0,    // 0x0001
+    evTxEmpty = 1,   // 0x0004
+    evRxFlag = 2,    // 0x0002
+    evRing = 3,      // 0x0100
+    evBreak = 4,     // 0x0040
+    evCTS = 5,       // 0x0008
+    evDSR = 6,       // 0x0010
+    evError = 7,     // 0x0080
+    evRLSD = 8,      // 0x0020
+    evRx80Full = 9,  // 0x0400
+};
+using TComEvents = TEnumSet<TComEvent, uint16_t>;
+
+inline constexpr TComEvents kAllComEvents{evRxChar, evTxEmpty, evRxFlag, evRing, evBreak,
+                                          evCTS,    evDSR,     evError,  evRLSD, evRx80Full};
+
+// The driver's event bit of an element, and the translations of whole masks.
+uint32_t EventMaskBit(TComEvent event);
+uint32_t EventsToMask(TComEvents events);
+TComEvents MaskToEvents(uint32_t mask);
+
+// The order in which the events signalled by one wait are dispatched.
+inline constexpr TComEvent kDispatchOrder[10] = {evError, evRxChar, evTxEmpty, evBreak, evRing,
+                                                 evCTS,   evDSR,    evRxFlag,  evRLSD,  evRx80Full};
+
+enum TSyncMethod : uint8_t { smThreadSync = 0, smWindowSync = 1, smNone = 2 };
+
+enum TComError : uint8_t {
+    errFrame = 0, errRxParity = 1, errOverrun = 2, errBreak = 3,
+    errIO = 4, errMode = 5, errRxOverflow = 6, errTxFull = 7
+};
+using TComErrors = TEnumSet<TComError, uint8_t>;
+
+enum TComSignal : uint8_t { lsCTS = 0, lsDSR = 1, lsRing = 2, lsRLSD = 3 };
+using TLineSignals = TEnumSet<TComSignal, uint8_t>;
+
+// Message number of the window delivery (the first user message number plus one).
+constexpr uint32_t ComEventMessage = 0x0400 + 1;
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+using TRxCharEvent = std::function<void(TObject* Sender, int32_t Count)>;
+using TRxBufEvent = std::function<void(TObject* Sender, const char* Buffer, int32_t Count)>;
+using TComSignalEvent = std::function<void(TObject* Sender, bool OnOff)>;
+using TComErrorEvent = std::function<void(TObject* Sender, TComErrors Errors)>;
+
+// One read or write: its kind, the copy of a write's bytes (seen by the links'
+// DataSent after completion) and the outcome.
+struct TPendingIO {
+    uint8_t Kind = 0;        // 0 write, 1 read
+    std::string Data;        // copy of a write's bytes (empty for a read)
+    int32_t Size = 0;        // length of Data
+    bool Started = false;    // an operation ran on this record
+    int32_t Transferred = 0; // bytes moved
+    int32_t Error = 0;       // errno of a failed operation, 0 on success
+};
+
+class TCustomComPort;
+
+// The event thread of an open port: waits for line events and hands each
+// dispatch to the thread SyncMethod names. Created (and started) by Open,
+// stopped and joined by Close.
+class TComThread {
+public:
+    explicit TComThread(TCustomComPort* port);
+    ~TComThread();  // stops and waits, serving hand-overs to the main thread
+    TComThread(const TComThread&) = delete;
+    TComThread& operator=(const TComThread&) = delete;
+
+    void Stop();
+    TComEvents SignalledEvents() const { return signalled_; }
+
+private:
+    struct WindowRelay;
+    void Execute();
+    void DispatchEvents();
+    void WindowDispatch(uint32_t ev_bit);
+
+    TCustomComPort* port_;
+    platform::EventSignal stop_event_;
+    TComEvents signalled_;
+    std::atomic<bool> finished_{false};
+    std::shared_ptr<WindowRelay> relay_;
+    std::thread thread_;
+};
+
+class TCustomComPort : public TComponent {
+public:
+    explicit TCustomComPort(TComponent* owner = nullptr);
+    ~TCustomComPort() override;
+
+    // ---- Properties -------------------------------------------------------
+    bool Connected() const { return connected_; }
+    void SetConnected(bool value);
+    TBaudRate BaudRate() const { return baud_rate_; }
+    void SetBaudRate(TBaudRate value);
+    int32_t CustomBaudRate() const { return custom_baud_rate_; }
+    void SetCustomBaudRate(int32_t value);
+    const std::string& Port() const { return port_; }
+    void SetPort(const std::string& value);
+    TComParity& Parity() { return *parity_; }
+    const TComParity& Parity() const { return *parity_; }
+    void SetParity(const TComParity& value);
+    TStopBits StopBits() const { return stop_bits_; }
+    void SetStopBits(TStopBits value);
+    TDataBits DataBits() const { return data_bits_; }
+    void SetDataBits(TDataBits value);
+    bool DiscardNull() const { return discard_null_; }
+    void SetDiscardNull(bool value);
+    uint8_t EventChar() const { return event_char_; }
+    void SetEventChar(uint8_t value);
+    TComEvents Events() const { return events_; }
+    void SetEvents(TComEvents value) { events_ = value; }
+    TComBuffer& Buffer() { return *buffer_; }
+    const TComBuffer& Buffer() const { return *buffer_; }
+    void SetBuffer(const TComBuffer& value);
+    TComFlowControl& FlowControl() { return *flow_control_; }
+    const TComFlowControl& FlowControl() const { return *flow_control_; }
+    void SetFlowControl(const TComFlowControl& value);
+    TComTimeouts& Timeouts() { return *timeouts_; }
+    const TComTimeouts& Timeouts() const { return *timeouts_; }
+    void SetTimeouts(const TComTimeouts& value);
+    TSyncMethod SyncMethod() const { return sync_method_; }
+    void SetSyncMethod(TSyncMethod value);
+
+    // True when a registered link has a DataReceived callback.
+    bool HasDataLink() const { return has_data_link_; }
+    // The open device (nullptr while closed).
+    platform::SerialDevice* DeviceHandle() const { return device_.get(); }
+
+    // ---- Events (Sender is always the port) -------------------------------
+    TRxCharEvent OnRxChar;
+    TRxBufEvent OnRxBuf;
+    TNotifyEvent OnTxEmpty;
+    TNotifyEvent OnBreak;
+    TNotifyEvent OnRing;
+    TComSignalEvent OnCTSChange;
+    TComSignalEvent OnDSRChange;
+    TComSignalEvent OnRLSDChange;
+    TComErrorEvent OnError;
+    TNotifyEvent OnRxFlag;
+    TNotifyEvent OnAfterOpen;
+    TNotifyEvent OnAfterClose;
+    TNotifyEvent OnBeforeOpen;
+    TNotifyEvent OnBeforeClose;
+    TNotifyEvent OnRx80Full;
+
+    // ---- Operations -------------------------------------------------------
+    void Open();
+    void Close();
+
+    int32_t SendText(const std::string& Str);
+    int32_t ReceiveText(std::string& Str, int32_t Count);
+    int32_t ReceiveBytes(char* Buffer, int32_t Count);
+    int32_t StartWrite(const char* Buffer, int32_t Count, TPendingIO* IO);
+    int32_t StartRead(char* Buffer, int32_t Count, TPendingIO* IO);
+    int32_t WaitForIO(TPendingIO* IO);
+
+    void PurgeBuffers(bool Input, bool Output);
+    void AbortPendingIO();
+    int32_t PendingInputCount();
+    TLineSignals LineSignals();
+    TComErrors TakeLineErrors();
+
+    void AttachLink(TComLink* Link);
+    void DetachLink(TComLink* Link);
+
+    // The line-settings record ConfigureLine applies (computable while closed).
+    platform::DCB BuildDCB() const;
+    // The timeouts record ConfigureTimeouts applies.
+    platform::CommTimeouts BuildCommTimeouts() const;
+
+    // Apply one group of settings to the open device; nothing while closed or
+    // loading. Failures raise code 7, 8 and 9.
+    virtual void ConfigureLine();
+    virtual void ConfigureTimeouts();
+    virtual void ConfigureBuffers();
+
+protected:
+    // ---- Notification steps -----------------------------------------------
+    virtual void DoAfterClose();
+    virtual void DoAfterOpen();
+    virtual void DoBeforeClose();
+    virtual void DoBeforeOpen();
+    virtual void DoRxChar(int32_t Count);
+    virtual void DoRxBuf(const char* Buffer, int32_t Count);
+    virtual void DoTxEmpty();
+    virtual void DoBreak();
+    virtual void DoRing();
+    virtual void DoRxFlag();
+    virtual void DoCTSChange(bool OnOff);
+    virtual void DoDSRChange(bool OnOff);
+    virtual void DoError(TComErrors Errors);
+    virtual void DoRLSDChange(bool OnOff);
+    virtual void DoRx80Full();
+
+    virtual void OpenDevice();
+    virtual void CloseDevice();
+    virtual void ConfigureDevice();
+
+    void Loaded() override;
+
+private:
+    friend class TComThread;
+
+    // One dispatch step per event, and all signalled ones in dispatch order.
+    void DispatchEvent(TComEvent event);
+    void DispatchEvents(TComEvents events);
+    void ReceivedData();
+    void CheckLinks();
+    bool ApplyLineSettings() const;  // open and not loading
+
+    template <typename F>
+    void ForEachLink(F&& call);
+
+    std::unique_ptr<TComThread> event_thread_;
+    bool thread_created_ = false;
+    std::unique_ptr<platform::SerialDevice> device_;
+    std::vector<TComLink*> links_;
+    bool has_data_link_ = false;
+    bool connected_ = false;
+    bool stored_connected_ = false;  // a Connected value stored while loading
+    TBaudRate baud_rate_ = br9600;
+    int32_t custom_baud_rate_ = 9600;
+    std::string port_ = "COM1";
+    TStopBits stop_bits_ = sbOneStopBit;
+    TDataBits data_bits_ = dbEight;
+    bool discard_null_ = false;
+    uint8_t event_char_ = 0;
+    TComEvents events_ = kAllComEvents;
+    std::unique_ptr<TComBuffer> buffer_;
+    std::unique_ptr<TComParity> parity_;
+    std::unique_ptr<TComTimeouts> timeouts_;
+    std::unique_ptr<TComFlowControl> flow_control_;
+    TSyncMethod sync_method_ = smThreadSync;
+};
+
+// Publishes the properties and events; adds no behaviour.
+class TComPort : public TCustomComPort {
+public:
+    using TCustomComPort::TCustomComPort;
+};
+
+}  // namespace serial
