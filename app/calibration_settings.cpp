@@ -1,0 +1,132 @@
+#include "app/calibration_settings.h"
+
+#include "platform/format.h"
+#include "platform/settings_store.h"
+
+namespace app {
+namespace {
+
+const CalibrationProfileInfo kProfiles[] = {
+    {CalibrationProfile::Quarix5, "Software\\Corvane\\Solvane\\Calibration\\Quarix5", true},
+    {CalibrationProfile::Quarix6, "Software\\Corvane\\Trakova\\Calibration\\Quarix6", false},
+    {CalibrationProfile::Quarix7, "Software\\Corvane\\Marnico\\Calibration\\Quarix7", false},
+};
+
+struct ProductKeys {
+    const char* presence_key;
+    const char* version_key;
+};
+
+ProductKeys KeysOf(CompanionProduct product) {
+    switch (product) {
+    case CompanionProduct::Branzo:
+        return {"Software\\Corvane\\Branzo\\AppPath", "\\Software\\Corvane\\Branzo\\Versions"};
+    case CompanionProduct::Trakova:
+        break;
+    }
+    return {"Software\\Corvane\\Trakova\\AppPath", "\\Software\\Corvane\\Trakova\\Versions"};
+}
+
+// Opens a key for one read and closes it again, whatever the read does.
+class OpenedKey {
+public:
+    explicit OpenedKey(const std::string& path) : open_(store_.OpenKey(path)) {}
+    ~OpenedKey() { store_.CloseKey(); }
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+
+    bool IsOpen() const { return open_; }
+    std::string Read(const std::string& name) const { return store_.ReadText(name); }
+
+private:
+    platform::SettingsStore store_;
+    bool open_;
+};
+
+std::string PointValueName(const char* prefix, int n) { return prefix + std::to_string(n); }
+
+}  // namespace
+
+const CalibrationProfileInfo& ProfileInfo(CalibrationProfile profile) {
+    return kProfiles[static_cast<int>(profile)];
+}
+
+const CalibrationProfileInfo* ProfileForVersion(double version) {
+    if (version == 5) return &kProfiles[0];
+    if (version == 6 || version == 4.5 || version == 4) return &kProfiles[1];
+    if (version == 7) return &kProfiles[2];
+    return nullptr;
+}
+
+double ReadCalibrationSpeed(CalibrationProfile profile, int n) {
+    const CalibrationProfileInfo& info = ProfileInfo(profile);
+    OpenedKey key(info.key);
+    if (!key.IsOpen()) return kSpeedNotSet;
+    const std::string text = key.Read(PointValueName("Speed", n));
+    if (info.whole_number_speeds) {
+        if (text.empty()) return kSpeedNotSet;
+        return static_cast<double>(platform::StrToInt(text));
+    }
+    return static_cast<double>(platform::StrToFloat(text));
+}
+
+int32_t ReadCalibrationResistance(CalibrationProfile profile, int n) {
+    const CalibrationProfileInfo& info = ProfileInfo(profile);
+    OpenedKey key(info.key);
+    if (!key.IsOpen()) return kResistanceNotSet;
+    const std::string text = key.Read(PointValueName("Resist", n));
+    if (info.whole_number_speeds && text.empty()) return kResistanceNotSet;
+    return platform::StrToInt(text);
+}
+
+void ReadCalibrationPoints(CalibrationProfile profile, std::array<double, 3>& target_speeds,
+                           std::array<int32_t, 3>& resistance_levels) {
+    for (int n = 1; n <= 3; ++n) {
+        const double speed = ReadCalibrationSpeed(profile, n);
+        target_speeds[n - 1] = speed == kSpeedNotSet ? kDefaultTargetSpeeds[n - 1] : speed;
+    }
+    for (int n = 1; n <= 3; ++n) {
+        const int32_t level = ReadCalibrationResistance(profile, n);
+        resistance_levels[n - 1] = level == kResistanceNotSet ? kDefaultResistanceLevels[n - 1] : level;
+    }
+}
+
+bool IsProductInstalled(CompanionProduct product) {
+    OpenedKey key(KeysOf(product).presence_key);
+    return key.IsOpen() && !key.Read("AppPath").empty();
+}
+
+CompanionVersion ReadProductVersion(CompanionProduct product) {
+    CompanionVersion version;
+    if (!IsProductInstalled(product)) return version;
+    OpenedKey key(KeysOf(product).version_key);
+    if (!key.IsOpen()) return version;
+    std::string text = key.Read("Soft. version");
+    version.Major = platform::StrToInt(TakeToken(text, "."));
+    version.Minor = platform::StrToInt(TakeToken(text, "."));
+    version.Release = platform::StrToInt(TakeToken(text, "."));
+    version.Build = platform::StrToInt(TakeToken(text, "."));
+    return version;
+}
+
+std::string TakeToken(std::string& text, const std::string& separator) {
+    const size_t at = separator.empty() ? std::string::npos : text.find(separator);
+    if (at == std::string::npos) {
+        std::string head = std::move(text);
+        text.clear();
+        return head;
+    }
+    std::string head = text.substr(0, at);
+    text.erase(0, at + separator.size());
+    return head;
+}
+
+std::string SettingsOriginNote() {
+    const platform::SettingsSource source = platform::CurrentSettingsSource();
+    if (source.built_in) return "Settings: " + source.path + ".";
+    if (source.found) return "Settings read from " + source.path + ".";
+    return "No settings file was found (looked for " + source.path +
+           "). Put the companion programs' keys there, or name the file in CALIBRATION_TOOL_SETTINGS.";
+}
+
+}  // namespace app

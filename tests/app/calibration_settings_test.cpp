@@ -1,0 +1,173 @@
+#include "app/calibration_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/exceptions.h"
+#include "platform/format.h"
+#include "platform/settings_store.h"
+#include "settings_fixture.h"
+
+namespace {
+using namespace app;
+using testing_support::kQuarix5Key;
+using testing_support::kQuarix6Key;
+using testing_support::kQuarix7Key;
+using testing_support::RegKey;
+using testing_support::RegProduct;
+using testing_support::RegText;
+using testing_support::ScopedSettingsFile;
+
+struct SeparatorScope {
+    explicit SeparatorScope(char c) { platform::SetDecimalSeparator(c); }
+    ~SeparatorScope() { platform::SetDecimalSeparator(0); }
+};
+
+// The text of the error fn raises ("" when it raises none).
+std::string ErrorOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const platform::Exception& e) {
+        return e.Message();
+    }
+    return "";
+}
+}  // namespace
+
+TEST(CalibrationSettings, ProfileByExactVersion) {
+    struct Case {
+        double version;
+        const CalibrationProfileInfo* expected;
+    } cases[] = {
+        {5, &ProfileInfo(CalibrationProfile::Quarix5)}, {6, &ProfileInfo(CalibrationProfile::Quarix6)},
+        {4.5, &ProfileInfo(CalibrationProfile::Quarix6)}, {4, &ProfileInfo(CalibrationProfile::Quarix6)},
+        {7, &ProfileInfo(CalibrationProfile::Quarix7)}, {5.5, nullptr}, {8, nullptr}, {0, nullptr},
+        {4.000000001, nullptr}, {3, nullptr},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProfileForVersion(c.version), c.expected) << c.version;
+}
+
+TEST(CalibrationSettings, ReadersPerProfile) {
+    SeparatorScope comma(',');
+    const ScopedSettingsFile file(RegKey(kQuarix5Key) + RegText("Speed1", "22") + RegText("Speed2", "22.5") +
+                                  RegText("Speed3", "") + RegText("Resist1", "-1") + RegText("Resist2", "") +
+                                  "\"Resist3\"=dword:00000010\r\n" +  //
+                                  RegKey(kQuarix6Key) + RegText("Speed1", "18,5") + RegText("Speed3", "18.5") +
+                                  RegText("Resist1", "55") + RegText("Resist2", "") +  //
+                                  RegKey(kQuarix7Key) + RegText("Speed1", " 31 ") + RegText("Resist1", "0"));
+    using P = CalibrationProfile;
+    // Speeds.
+    EXPECT_EQ(ReadCalibrationSpeed(P::Quarix5, 1), 22.0);
+    EXPECT_EQ(ErrorOf([] { ReadCalibrationSpeed(P::Quarix5, 2); }), "'22.5' is not a valid integer value");
+    EXPECT_EQ(ReadCalibrationSpeed(P::Quarix5, 3), -1);  // empty: not set
+    EXPECT_DOUBLE_EQ(ReadCalibrationSpeed(P::Quarix6, 1), 18.5);
+    EXPECT_EQ(ErrorOf([] { ReadCalibrationSpeed(P::Quarix6, 2); }), "'' is not a valid floating point value");
+    EXPECT_EQ(ErrorOf([] { ReadCalibrationSpeed(P::Quarix6, 3); }), "'18.5' is not a valid floating point value");
+    EXPECT_EQ(ReadCalibrationSpeed(P::Quarix7, 1), 31.0);
+    // Levels.
+    EXPECT_EQ(ReadCalibrationResistance(P::Quarix5, 1), -1);
+    EXPECT_EQ(ReadCalibrationResistance(P::Quarix5, 2), -1);  // empty: not set
+    EXPECT_EQ(ErrorOf([] { ReadCalibrationResistance(P::Quarix5, 3); }), "Type de données incorrect pour 'Resist3'");
+    EXPECT_EQ(ReadCalibrationResistance(P::Quarix6, 1), 55);
+    EXPECT_EQ(ErrorOf([] { ReadCalibrationResistance(P::Quarix6, 2); }), "'' is not a valid integer value");
+    EXPECT_EQ(ErrorOf([] { ReadCalibrationResistance(P::Quarix7, 2); }), "'' is not a valid integer value");
+    EXPECT_EQ(ReadCalibrationResistance(P::Quarix7, 1), 0);
+}
+
+TEST(CalibrationSettings, MissingKeyReadsAsNotSetAndGivesTheDefaults) {
+    for (const auto& body : {std::optional<std::string>(), std::optional<std::string>(RegKey("Software\\Other"))}) {
+        const ScopedSettingsFile file(body);
+        for (auto profile : {CalibrationProfile::Quarix5, CalibrationProfile::Quarix6, CalibrationProfile::Quarix7}) {
+            std::array<double, 3> speeds{};
+            std::array<int32_t, 3> levels{};
+            ReadCalibrationPoints(profile, speeds, levels);
+            EXPECT_EQ(speeds, (std::array<double, 3>{20, 30, 40}));
+            EXPECT_EQ(levels, (std::array<int32_t, 3>{100, 60, 0}));
+        }
+    }
+}
+
+TEST(CalibrationSettings, MinusOneIsReplacedSlotBySlot) {
+    const ScopedSettingsFile file(RegKey(kQuarix7Key) + RegText("Speed1", "-1") + RegText("Speed2", "25") +
+                                  RegText("Speed3", "-1") + RegText("Resist1", "7") + RegText("Resist2", "-1") +
+                                  RegText("Resist3", "-1"));
+    std::array<double, 3> speeds{};
+    std::array<int32_t, 3> levels{};
+    ReadCalibrationPoints(CalibrationProfile::Quarix7, speeds, levels);
+    EXPECT_EQ(speeds, (std::array<double, 3>{20, 25, 40}));
+    EXPECT_EQ(levels, (std::array<int32_t, 3>{7, 60, 0}));
+}
+
+TEST(CalibrationSettings, AnErrorLeavesTheSlotsNotYetRead) {
+    SeparatorScope comma(',');
+    const ScopedSettingsFile file(RegKey(kQuarix6Key) + RegText("Speed1", "18,5") + RegText("Speed3", "40") +
+                                  RegText("Resist1", "100") + RegText("Resist2", "60") + RegText("Resist3", "0"));
+    std::array<double, 3> speeds{};
+    std::array<int32_t, 3> levels{};
+    EXPECT_EQ(ErrorOf([&] { ReadCalibrationPoints(CalibrationProfile::Quarix6, speeds, levels); }),
+              "'' is not a valid floating point value");
+    EXPECT_EQ(speeds, (std::array<double, 3>{18.5, 0, 0}));
+    EXPECT_EQ(levels, (std::array<int32_t, 3>{0, 0, 0}));
+}
+
+TEST(CalibrationSettings, CompanionProducts) {
+    struct Case {
+        const char* what;
+        std::string body;
+        bool installed;
+        CompanionVersion version;
+        std::string error;  // raised by ReadProductVersion
+    } cases[] = {
+        {"installed", RegProduct("Branzo", "C:\\B", "6.2.0.114"), true, {6, 2, 0, 114}, ""},
+        {"below six", RegProduct("Branzo", "C:\\B", "5.9.9.9"), true, {5, 9, 9, 9}, ""},
+        {"extra tokens ignored", RegProduct("Branzo", "C:\\B", "7.1.2.3.4"), true, {7, 1, 2, 3}, ""},
+        {"empty AppPath", RegProduct("Branzo", "", "6.0.0.0"), false, {}, ""},
+        {"no presence key", RegKey("Software\\Corvane\\Branzo\\Versions") + RegText("Soft. version", "6.0.0.0"), false,
+         {}, ""},
+        {"no version key", RegProduct("Branzo", "C:\\B", std::nullopt), true, {}, ""},
+        {"three numbers", RegProduct("Branzo", "C:\\B", "6.1.0"), true, {}, "'' is not a valid integer value"},
+        {"empty version", RegProduct("Branzo", "C:\\B", ""), true, {}, "'' is not a valid integer value"},
+        {"not a number", RegProduct("Branzo", "C:\\B", "6.x.0.0"), true, {}, "'x' is not a valid integer value"},
+    };
+    for (const auto& c : cases) {
+        const ScopedSettingsFile file(c.body);
+        EXPECT_EQ(IsProductInstalled(CompanionProduct::Branzo), c.installed) << c.what;
+        EXPECT_FALSE(IsProductInstalled(CompanionProduct::Trakova)) << c.what;
+        CompanionVersion v;
+        EXPECT_EQ(ErrorOf([&] { v = ReadProductVersion(CompanionProduct::Branzo); }), c.error) << c.what;
+        if (c.error.empty()) {
+            EXPECT_EQ(v.Major, c.version.Major) << c.what;
+            EXPECT_EQ(v.Minor, c.version.Minor) << c.what;
+            EXPECT_EQ(v.Release, c.version.Release) << c.what;
+            EXPECT_EQ(v.Build, c.version.Build) << c.what;
+        }
+    }
+}
+
+TEST(CalibrationSettings, TakeToken) {
+    struct Case {
+        std::string text, separator, head, rest;
+    } cases[] = {
+        {"6.0.1.2", ".", "6", "0.1.2"}, {"6", ".", "6", ""},     {"", ".", "", ""},
+        {".5", ".", "", "5"},           {"a::b", "::", "a", "b"}, {"abc", "", "abc", ""},
+    };
+    for (auto c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(TakeToken(text, c.separator), c.head) << c.text;
+        EXPECT_EQ(text, c.rest) << c.text;
+    }
+}
+
+TEST(CalibrationSettings, OriginNoteNamesTheFileOrWhereItWasLookedFor) {
+    {
+        const ScopedSettingsFile file(RegKey("Software"));
+        EXPECT_EQ(SettingsOriginNote(), "Settings read from " + file.Path() + ".");
+    }
+    const ScopedSettingsFile none(std::nullopt);
+    const std::string note = SettingsOriginNote();
+    EXPECT_NE(note.find("No settings file was found"), std::string::npos) << note;
+    EXPECT_NE(note.find(none.Path()), std::string::npos) << note;
+    EXPECT_EQ(note.back(), '.');
+}
