@@ -1,0 +1,42 @@
+// Byte strings as hexadecimal text, and back to a number.
+#include <algorithm>
+#include <cstddef>
+
+#include "device/quarix_device.h"
+
+namespace device {
+
+namespace {
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr size_t kHexTextLimit = 1000;  // bytes converted at most
+}  // namespace
+
+void TQuarixDevice::HexText(const std::string& data, bool spaced, std::string& text) {
+    const size_t n = std::min(data.size(), kHexTextLimit);
+    text.clear();
+    text.reserve(n * (spaced ? 3 : 2));
+    for (size_t i = 0; i < n; ++i) {
+        const auto byte = static_cast<uint8_t>(data[i]);
+        if (spaced) text.push_back(' ');
+        text.push_back(kHexDigits[byte >> 4]);
+        text.push_back(kHexDigits[byte & 0x0F]);
+    }
+}
+
+// Big-endian, summed in 32 bits; meaningful up to 4 bytes (longer data wraps
+// its shifts modulo 32, as the digits are weighted by position).
+int32_t TQuarixDevice::HexValue(const std::string& data) {
+    std::string text;
+    HexText(data, false, text);
+    uint32_t value = 0;
+    const size_t digits = text.size();
+    for (size_t i = 0; i < digits; ++i) {
+        const char c = text[i];
+        const uint32_t digit = c <= '9' ? static_cast<uint32_t>(c - '0') : static_cast<uint32_t>(c - 'A' + 10);
+        const uint32_t shift = static_cast<uint32_t>((digits - 1 - i) * 4 % 32);
+        value += digit << shift;
+    }
+    return static_cast<int32_t>(value);
+}
+
+}  // namespace device
