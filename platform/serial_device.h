@@ -161,6 +161,10 @@ public:
 
     bool HungUp() const { return hung_up_.load(); }
 
+    // Gives up the exclusive claim while this handle still lingers (a thread
+    // that uses it ends a moment later), so the name can be opened again.
+    void ReleaseClaim();
+
 private:
     uint32_t CollectEvents(uint32_t ready_mask);
     void Kick();

@@ -95,19 +95,14 @@ public:
     TComThread& operator=(const TComThread&) = delete;
 
     void Stop();
-    TComEvents SignalledEvents() const { return signalled_; }
 
 private:
-    struct WindowRelay;
-    void Execute();
-    void DispatchEvents();
-    void WindowDispatch(uint32_t ev_bit);
+    struct State;  // shared with the running thread, which may outlive this object
+    static void Execute(const std::shared_ptr<State>& state);
+    static void DispatchEvents(const std::shared_ptr<State>& state, TComEvents events);
+    static void WindowDispatch(const std::shared_ptr<State>& state, TComEvent event);
 
-    TCustomComPort* port_;
-    platform::EventSignal stop_event_;
-    TComEvents signalled_;
-    std::atomic<bool> finished_{false};
-    std::shared_ptr<WindowRelay> relay_;
+    std::shared_ptr<State> state_;
     std::thread thread_;
 };
 
@@ -237,12 +232,20 @@ private:
     void CheckLinks();
     bool ApplyLineSettings() const;  // open and not loading
 
+    // Calls `call` for each registered link, in registration order. A callback
+    // may attach or detach links: the walk is over a snapshot, and a link
+    // detached meanwhile is skipped (its owner may already be gone).
     template <typename F>
-    void ForEachLink(F&& call);
+    void ForEachLink(F&& call) {
+        const std::vector<TComLink*> snapshot = links_;
+        for (TComLink* link : snapshot)
+            if (IsLinked(link)) call(link);
+    }
+    bool IsLinked(const TComLink* link) const;
 
     std::unique_ptr<TComThread> event_thread_;
     bool thread_created_ = false;
-    std::unique_ptr<platform::SerialDevice> device_;
+    std::shared_ptr<platform::SerialDevice> device_;
     std::vector<TComLink*> links_;
     bool has_data_link_ = false;
     bool connected_ = false;

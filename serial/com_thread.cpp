@@ -1,0 +1,177 @@
+// The event thread of an open port and the three ways its dispatches reach
+// the port's handlers.
+#include <condition_variable>
+#include <mutex>
+
+#include "platform/error_reporting.h"
+#include "platform/message_loop.h"
+#include "serial/com_port.h"
+
+namespace serial {
+
+namespace {
+struct EventBit {
+    TComEvent event;
+    uint32_t bit;
+};
+constexpr EventBit kEventBits[] = {
+    {evRxChar, platform::kEvRxChar}, {evTxEmpty, platform::kEvTxEmpty}, {evRxFlag, platform::kEvRxFlag},
+    {evRing, platform::kEvRing},     {evBreak, platform::kEvBreak},     {evCTS, platform::kEvCts},
+    {evDSR, platform::kEvDsr},       {evError, platform::kEvErr},       {evRLSD, platform::kEvRlsd},
+    {evRx80Full, platform::kEvRx80Full},
+};
+}  // namespace
+
+uint32_t EventMaskBit(TComEvent event) {
+    for (const EventBit& entry : kEventBits)
+        if (entry.event == event) return entry.bit;
+    return 0;
+}
+
+uint32_t EventsToMask(TComEvents events) {
+    uint32_t mask = 0;
+    for (const EventBit& entry : kEventBits)
+        if (events.Contains(entry.event)) mask |= entry.bit;
+    return mask;
+}
+
+TComEvents MaskToEvents(uint32_t mask) {
+    TComEvents events;
+    for (const EventBit& entry : kEventBits)
+        if (mask & entry.bit) events.Include(entry.event);
+    return events;
+}
+
+struct TComThread::State {
+    TCustomComPort* port = nullptr;
+    std::shared_ptr<platform::SerialDevice> device;
+    TSyncMethod sync = smThreadSync;
+    platform::EventSignal stop;
+    std::atomic<bool> finished{false};
+    // The port let go of the thread while the thread was inside one of its
+    // dispatches (a handler closed the port): the thread ends on its own.
+    std::atomic<bool> abandoned{false};
+    bool dispatching = false;  // main thread: a hand-over of ours is running
+
+    // Window delivery: the posted step releases the thread before it runs.
+    std::mutex mutex;
+    std::condition_variable released_changed;
+    uint64_t posted = 0;
+    uint64_t released = 0;
+    bool stopping = false;
+    TCustomComPort* window_port = nullptr;  // main thread only; none once closed
+};
+
+TComThread::TComThread(TCustomComPort* port) : state_(std::make_shared<State>()) {
+    state_->port = port;
+    state_->device = port->device_;
+    state_->sync = port->SyncMethod();
+    if (state_->sync == smWindowSync) state_->window_port = port;
+    state_->device->SetCommMask(EventsToMask(port->Events()));
+    thread_ = std::thread([state = state_] { Execute(state); });
+}
+
+void TComThread::Stop() {
+    state_->stop.Set();
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->stopping = true;
+    }
+    state_->released_changed.notify_all();
+}
+
+TComThread::~TComThread() {
+    Stop();
+    state_->window_port = nullptr;
+    const bool own_thread = std::this_thread::get_id() == thread_.get_id();
+    if (own_thread || state_->dispatching) {
+        // Joining here would wait for the dispatch we are standing in.
+        state_->abandoned.store(true);
+        state_->device->ReleaseClaim();
+        thread_.detach();
+        return;
+    }
+    platform::JoinServingSynchronize(thread_, [state = state_] { return state->finished.load(); });
+}
+
+void TComThread::Execute(const std::shared_ptr<State>& state) {
+    platform::SerialDevice& device = *state->device;
+    for (;;) {
+        uint32_t mask = 0;
+        try {
+            mask = device.WaitCommEvent(state->stop);
+        } catch (...) {
+            break;  // a failed wait ends the thread
+        }
+        if (state->stop.IsSet()) break;
+        if (mask == 0) continue;  // the mask changed: wait again
+        DispatchEvents(state, MaskToEvents(mask));
+        if (state->stop.IsSet()) break;
+    }
+    if (!state->abandoned.load()) {
+        try {
+            device.SetCommMask(0);
+            device.PurgeComm(platform::kPurgeTxClear | platform::kPurgeRxClear);
+        } catch (...) {
+            // The line may be gone; nothing is left to clear then.
+        }
+    }
+    state->finished.store(true);
+    platform::WakeMainThread();
+}
+
+void TComThread::DispatchEvents(const std::shared_ptr<State>& state, TComEvents events) {
+    switch (state->sync) {
+    case smThreadSync:
+        platform::Synchronize([&state, events] {
+            state->dispatching = true;
+            try {
+                state->port->DispatchEvents(events);
+            } catch (...) {
+                platform::HandleCurrentException();
+            }
+            state->dispatching = false;
+        });
+        break;
+    case smNone:
+        try {
+            state->port->DispatchEvents(events);
+        } catch (...) {
+            // Reported on the main thread, where the reporter may show a dialog.
+            platform::PostTask([error = std::current_exception()] { platform::HandleException(error); });
+        }
+        break;
+    case smWindowSync:
+        for (TComEvent event : kDispatchOrder) {
+            if (state->stop.IsSet()) return;
+            if (events.Contains(event)) WindowDispatch(state, event);
+        }
+        break;
+    }
+}
+
+void TComThread::WindowDispatch(const std::shared_ptr<State>& state, TComEvent event) {
+    uint64_t ticket;
+    {
+        std::lock_guard lock(state->mutex);
+        ticket = ++state->posted;
+    }
+    platform::PostTask([state, event, ticket] {
+        {
+            std::lock_guard lock(state->mutex);
+            if (state->released < ticket) state->released = ticket;
+        }
+        state->released_changed.notify_all();
+        TCustomComPort* port = state->window_port;
+        if (!port || !port->Connected()) return;
+        try {
+            port->DispatchEvent(event);
+        } catch (...) {
+            platform::HandleCurrentException();
+        }
+    });
+    std::unique_lock lock(state->mutex);
+    state->released_changed.wait(lock, [&] { return state->released >= ticket || state->stopping; });
+}
+
+}  // namespace serial
