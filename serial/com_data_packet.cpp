@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#if __has_include("serial/com_port.h")
 #include "serial/com_port.h"
-#define FRAMER_HAS_PORT 1
-#endif
 
 namespace serial {
 
@@ -74,17 +71,12 @@ TComDataPacket::~TComDataPacket() {
 }
 
 void TComDataPacket::SetComPort(TCustomComPort* port) {
-#ifndef FRAMER_HAS_PORT
-    port_ = port;
-    return;
-#else
     if (port == port_) return;
     if (port_) {
         TCustomComPort* old = port_;
         port_ = nullptr;
-        // A port on its way out forgets its links by itself; calling into it
-        // then could reach parts of it already gone.
-        if (!old->IsDestroying()) old->DetachLink(&link_);
+        port_component_ = nullptr;
+        old->DetachLink(&link_);
     }
     if (port) {
         // Kept after a later detach: the port relies on it to know that a
@@ -92,17 +84,22 @@ void TComDataPacket::SetComPort(TCustomComPort* port) {
         port->FreeNotification(this);
         port->AttachLink(&link_);
         port_ = port;
+        port_component_ = port;
     }
-#endif
 }
 
 void TComDataPacket::Notification(platform::TComponent* component, platform::TOperation operation) {
     platform::TComponent::Notification(component, operation);
-#ifdef FRAMER_HAS_PORT
-    if (operation == platform::opRemove && port_ && component == port_) SetComPort(nullptr);
-#else
-    (void)component;
-#endif
+    if (operation != platform::opRemove || !port_component_ || component != port_component_) return;
+    // The port is being freed: it forgets its links by itself, and the parts
+    // of it that would detach us may already be gone. Only the component
+    // part is still safe to look at.
+    if (port_component_->IsDestroying()) {
+        port_ = nullptr;
+        port_component_ = nullptr;
+    } else {
+        SetComPort(nullptr);
+    }
 }
 
 void TComDataPacket::SetCaseInsensitive(bool value) {

@@ -105,6 +105,10 @@ private:
 
     TComLink link_;
     TCustomComPort* port_ = nullptr;
+    // The same port seen as a component: removal notices arrive while the
+    // port's own parts are already destroyed, so they are matched and
+    // inspected through this one.
+    platform::TComponent* port_component_ = nullptr;
     std::string start_string_;
     std::string stop_string_;
     // The markers as compared (letters folded when case-insensitive).
