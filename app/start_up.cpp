@@ -1,10 +1,104 @@
 #include "app/start_up.h"
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/calibration_settings.h"
 #include "app/calibration_window.h"
+#include "app/error_dialogs.h"
+#include "app/trainer_search.h"
+#include "platform/exceptions.h"
+#include "platform/message_loop.h"
 
 namespace app {
+namespace {
 
-// TODO(owner: start-up): the trainer search, the settings and Start.
-void RunStartUp(TForm1& /*form*/) {}
+ProcessEnder& Ender() {
+    static ProcessEnder ender;
+    return ender;
+}
+
+void EndProcess(int exit_code) {
+    if (Ender()) {
+        Ender()(exit_code);
+        return;
+    }
+    std::fflush(nullptr);
+    std::_Exit(exit_code);
+}
+
+// The no-trainer dialog: search again until the user says no.
+bool SearchWithRetries(device::TQuarixDevice& qdv) {
+    TrainerSearchReport report;
+    bool found = SearchTrainer(qdv, kStartUpSearchRounds, kStartUpIdentifyWaitMs, &report);
+    while (!found) {
+        if (ShowMessageDialog(NoTrainerText(report), mtError, {mbNo, mbRetry}, 0, mbRetry) != mrRetry) break;
+        report = {};
+        found = SearchTrainer(qdv, kStartUpSearchRounds, kStartUpIdentifyWaitMs, &report);
+    }
+    return found;
+}
+
+enum class Companion { Accepted, NotInstalled, TooOld };
+
+// Generations that share the Trakova profile need a companion program of
+// version 6 or later; Branzo's version decides when both are installed.
+Companion CheckCompanion() {
+    CompanionVersion version;
+    if (IsProductInstalled(CompanionProduct::Branzo)) version = ReadProductVersion(CompanionProduct::Branzo);
+    else if (IsProductInstalled(CompanionProduct::Trakova)) version = ReadProductVersion(CompanionProduct::Trakova);
+    else return Companion::NotInstalled;
+    return version.Major < 6 ? Companion::TooOld : Companion::Accepted;
+}
+
+}  // namespace
+
+ProcessEnder SetProcessEnder(ProcessEnder ender) {
+    ProcessEnder previous = std::move(Ender());
+    Ender() = std::move(ender);
+    return previous;
+}
+
+void RunStartUp(TForm1& form) {
+    device::TQuarixDevice& qdv = *form.qdv;
+    if (!SearchWithRetries(qdv)) {
+        EndProcess(0);
+        return;
+    }
+    platform::ProcessMessages();
+
+    const double version = qdv.Version();
+    Companion companion = Companion::Accepted;
+    try {
+        if (version == 5) ReadCalibrationPoints(CalibrationProfile::Quarix5, form.TargetSpeeds, form.ResistanceLevels);
+        if (version == 6 || version == 4.5 || version == 4) {
+            companion = CheckCompanion();
+            if (companion == Companion::Accepted)
+                ReadCalibrationPoints(CalibrationProfile::Quarix6, form.TargetSpeeds, form.ResistanceLevels);
+        }
+        if (version == 7) ReadCalibrationPoints(CalibrationProfile::Quarix7, form.TargetSpeeds, form.ResistanceLevels);
+    } catch (platform::Exception& e) {
+        // A rider on Linux wrote or copied these settings: say which file.
+        e.SetMessage(ErrorBoxText(e.Message()) + "\n\n" + SettingsOriginNote());
+        throw;
+    }
+    switch (companion) {
+    case Companion::NotInstalled:
+        ShowApplicationMessage(kNoProgramInstalled, mbiStop, true, SettingsOriginNote());
+        EndProcess(0);
+        return;
+    case Companion::TooOld:
+        ShowApplicationMessage(kUpgradeCompanion, mbiNone, false, SettingsOriginNote());
+        EndProcess(0);
+        return;
+    case Companion::Accepted:
+        break;
+    }
+
+    // No point is applied yet: the zone stays hidden and no resistance is
+    // sent until the rider or the console chooses one.
+    form.CurrentPoint = 0;
+    qdv.Start();
+}
 
 }  // namespace app

@@ -1,0 +1,200 @@
+#include "app/trainer_search.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <grp.h>
+#include <sys/stat.h>
+
+#include "app/controls/progress_dialog.h"
+#include "app/error_dialogs.h"
+#include "platform/format.h"
+#include "platform/message_loop.h"
+#include "serial/com_port.h"
+#include "serial/com_port_errors.h"
+#include "serial/list_serial_ports.h"
+
+namespace app {
+namespace {
+
+// The identification answer is decoded while this wait processes the port's
+// data, so it must follow every open.
+constexpr uint32_t kSettleAfterOpenMs = 200;
+
+// Past this many lines the retry dialog would not fit a screen.
+constexpr size_t kMaxPortLines = 12;
+
+ProbeOutcome OutcomeOfOsError(int os_error) {
+    switch (os_error) {
+    case EBUSY:
+        return ProbeOutcome::InUse;
+    case EACCES:
+    case EPERM:
+        return ProbeOutcome::PermissionDenied;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return ProbeOutcome::Missing;
+    default:
+        return ProbeOutcome::Failed;
+    }
+}
+
+void CloseQuietly(serial::TComPort& port) {
+    try {
+        if (port.Connected()) port.Close();
+    } catch (...) {
+    }
+}
+
+std::string DevicePath(const std::string& port) { return !port.empty() && port[0] == '/' ? port : "/dev/" + port; }
+
+// The group that owns the device, which the user must join to open it.
+std::string OwningGroup(const std::string& port) {
+    struct stat st {};
+    if (::stat(DevicePath(port).c_str(), &st) != 0) return {};
+    if (const group* g = ::getgrgid(st.st_gid)) return g->gr_name;
+    return {};
+}
+
+std::string DescribeProbe(const PortProbe& probe) {
+    switch (probe.outcome) {
+    case ProbeOutcome::Found:
+        return "a trainer answered";
+    case ProbeOutcome::NoAnswer:
+        return "opened, but no trainer answered";
+    case ProbeOutcome::InUse:
+        return "in use by another program";
+    case ProbeOutcome::PermissionDenied: {
+        const std::string group = OwningGroup(probe.port);
+        const std::string name = group.empty() ? "dialout" : group;
+        return "permission denied: join the group '" + name + "' that owns " + DevicePath(probe.port) +
+               " (sudo usermod -aG " + name + " $USER), then log in again";
+    }
+    case ProbeOutcome::Missing:
+        return "no such device (unplugged?)";
+    case ProbeOutcome::Failed:
+        break;
+    }
+    return "could not be opened: " + probe.error;
+}
+
+void Record(TrainerSearchReport* report, PortProbe probe) {
+    if (!report) return;
+    for (PortProbe& known : report->ports) {
+        if (known.port == probe.port) {
+            known = std::move(probe);
+            return;
+        }
+    }
+    report->ports.push_back(std::move(probe));
+}
+
+// Closes the progress dialog however the search ends.
+struct ProgressDialogGuard {
+    ~ProgressDialogGuard() { CloseProgressDialog(); }
+};
+
+}  // namespace
+
+bool ProbePort(device::TQuarixDevice& device, int32_t timeout, PortProbe* probe) {
+    serial::TComPort& port = *device.Port();
+    PortProbe local;
+    PortProbe& result = probe ? *probe : local;
+    result = PortProbe{port.Port(), ProbeOutcome::NoAnswer, {}};
+
+    if (port.Connected()) port.Close();
+    try {
+        port.Open();
+        platform::WaitProcessing(kSettleAfterOpenMs);
+    } catch (const serial::EComPort& e) {
+        result.outcome = OutcomeOfOsError(e.OSErrorCode());
+        result.error = e.Message();
+        CloseQuietly(port);
+        return false;
+    } catch (const std::exception& e) {
+        result.outcome = ProbeOutcome::Failed;
+        result.error = e.what();
+        CloseQuietly(port);
+        return false;
+    } catch (...) {
+        result.outcome = ProbeOutcome::Failed;
+        result.error = "unknown error";
+        CloseQuietly(port);
+        return false;
+    }
+    if (!port.Connected()) {
+        result.outcome = ProbeOutcome::Failed;
+        result.error = "the port closed again at once";
+        return false;
+    }
+
+    device.Identify(timeout);
+    // The answer is the component's state after the wait, not Identify's result.
+    if (device.Connected()) {
+        result.outcome = ProbeOutcome::Found;
+        return true;
+    }
+    if (port.Connected()) port.Close();
+    return false;
+}
+
+bool SearchTrainer(device::TQuarixDevice& device, int32_t rounds, int32_t timeout, TrainerSearchReport* report) {
+    bool found = false;
+    if (device.Connected()) device.SetConnected(false);
+    serial::TComPort& port = *device.Port();
+    if (port.Connected()) port.Close();
+
+    std::vector<std::string> ports;
+    ProgressDialogGuard close_dialog;
+    ShowProgressDialog(-1, rounds, kReadingComPorts);
+    if (ProgressDlgForm) ProgressDlgForm->BtCancel->hide();
+    platform::ProcessMessages();
+
+    for (int32_t round = 1; round <= rounds; ++round) {
+        StepProgressDialog(rounds, round, std::string(kTime) + "  " + std::to_string(round));
+        if (found) break;
+        serial::ListSerialPorts(ports);
+        if (ports.empty()) {
+            if (report) report->no_ports = true;
+            StepProgressDialog(rounds, round, kCannotListComPorts);
+            ShowMessageDialog(kCannotListComPorts, mtError, {mbOK}, 0, mbOK);
+            break;
+        }
+        for (const std::string& name : ports) {
+            StepProgressDialog(rounds, round, platform::Format(kOpeningPort, name.c_str()));
+            port.SetPort(name);
+            PortProbe probe;
+            found = ProbePort(device, timeout, &probe);
+            Record(report, std::move(probe));
+            if (found) break;
+        }
+    }
+    return found;
+}
+
+std::string NoTrainerText(const TrainerSearchReport& report) {
+    std::string text = "No trainer was found.";
+    if (report.no_ports || report.ports.empty()) {
+        text += "\n\nThis computer lists no serial port.";
+        if (std::getenv("CALIBRATION_TOOL_PORTS"))
+            text += " (The list comes from CALIBRATION_TOOL_PORTS, which names none.)";
+        else
+            text += " Plug in the trainer's serial or USB-serial cable.";
+    } else {
+        text += "\n\nPorts tried:";
+        size_t shown = 0;
+        for (const PortProbe& probe : report.ports) {
+            if (shown == kMaxPortLines) {
+                text += platform::Format("\n  ... and %zu more", report.ports.size() - shown);
+                break;
+            }
+            text += "\n  " + probe.port + ": " + DescribeProbe(probe);
+            ++shown;
+        }
+        text += "\n\nCheck that the trainer's console is switched on and its cable plugged in.";
+    }
+    text += "\nRetenter searches again; Non quits.";
+    return text;
+}
+
+}  // namespace app
