@@ -1,5 +1,7 @@
 #include "platform/serial_device.h"
 
+#include "platform/serial_termios.h"
+
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -78,6 +80,50 @@ void SetModemLine(int fd, int line, bool on) {
 }
 
 }  // namespace
+
+bool ApplyLineSettings(const DCB& dcb, termios& t) {
+    cfmakeraw(&t);
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    switch (dcb.ByteSize) {
+    case 5: t.c_cflag |= CS5; break;
+    case 6: t.c_cflag |= CS6; break;
+    case 7: t.c_cflag |= CS7; break;
+    case 8: t.c_cflag |= CS8; break;
+    default: throw SerialDeviceError(EINVAL);
+    }
+    switch (dcb.Parity) {
+    case 0: break;
+    case 1: t.c_cflag |= PARENB | PARODD; break;
+    case 2: t.c_cflag |= PARENB; break;
+    case 3: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
+    case 4: t.c_cflag |= PARENB | CMSPAR; break;
+    default: throw SerialDeviceError(EINVAL);
+    }
+    switch (dcb.StopBits) {
+    case 0: break;
+    case 1:  // one and a half: the driver gives 1.5 with 5 data bits, else 2
+    case 2: t.c_cflag |= CSTOPB; break;
+    default: throw SerialDeviceError(EINVAL);
+    }
+    t.c_iflag &= ~(INPCK | IGNPAR | PARMRK | IXON | IXOFF | IXANY);
+    if (dcb.Flags & kDcbParity) t.c_iflag |= INPCK;
+    const uint32_t rts = (dcb.Flags >> kDcbRtsControlShift) & 3u;
+    if ((dcb.Flags & kDcbOutxCtsFlow) || rts == 2) t.c_cflag |= CRTSCTS;
+    if (dcb.Flags & kDcbOutX) t.c_iflag |= IXON;
+    if (dcb.Flags & kDcbInX) t.c_iflag |= IXOFF;
+    t.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
+    t.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+
+    // Rate 0 would hang the line up: refuse it like any other invalid rate.
+    if (dcb.BaudRate == 0) throw SerialDeviceError(EINVAL);
+    const speed_t speed = StandardSpeed(dcb.BaudRate);
+    if (speed == B0) return false;
+    if (cfsetspeed(&t, speed) < 0) ThrowErrno();
+    return true;
+}
 
 // ---- EventSignal ------------------------------------------------------------
 
@@ -167,48 +213,14 @@ void SerialDevice::SetupComm(int32_t input_size, int32_t output_size) {
 void SerialDevice::SetCommState(const DCB& dcb) {
     termios t{};
     if (tcgetattr(fd_, &t) < 0) ThrowErrno();
-    cfmakeraw(&t);
-    t.c_cflag |= CLOCAL | CREAD;
-    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    switch (dcb.ByteSize) {
-    case 5: t.c_cflag |= CS5; break;
-    case 6: t.c_cflag |= CS6; break;
-    case 7: t.c_cflag |= CS7; break;
-    case 8: t.c_cflag |= CS8; break;
-    default: throw SerialDeviceError(EINVAL);
-    }
-    switch (dcb.Parity) {
-    case 0: break;
-    case 1: t.c_cflag |= PARENB | PARODD; break;
-    case 2: t.c_cflag |= PARENB; break;
-    case 3: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case 4: t.c_cflag |= PARENB | CMSPAR; break;
-    default: throw SerialDeviceError(EINVAL);
-    }
-    switch (dcb.StopBits) {
-    case 0: break;
-    case 1:  // one and a half: the driver gives 1.5 with 5 data bits, else 2
-    case 2: t.c_cflag |= CSTOPB; break;
-    default: throw SerialDeviceError(EINVAL);
-    }
-    t.c_iflag &= ~(INPCK | IGNPAR | PARMRK | IXON | IXOFF | IXANY);
-    if (dcb.Flags & kDcbParity) t.c_iflag |= INPCK;
+    const bool standard = ApplyLineSettings(dcb, t);
+    // Straight to the driver: the library's wrapper reports a driver that
+    // adjusts part of the request (a pseudo-terminal keeps 8 bits, no parity)
+    // as a failure, where the driver itself has accepted it.
+    if (ioctl(fd_, TCSETS, &t) < 0) ThrowErrno();
+    if (!standard) SetCustomBaudRate(fd_, dcb.BaudRate);
+
     const uint32_t rts = (dcb.Flags >> kDcbRtsControlShift) & 3u;
-    if ((dcb.Flags & kDcbOutxCtsFlow) || rts == 2) t.c_cflag |= CRTSCTS;
-    if (dcb.Flags & kDcbOutX) t.c_iflag |= IXON;
-    if (dcb.Flags & kDcbInX) t.c_iflag |= IXOFF;
-    t.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
-    t.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
-    t.c_cc[VMIN] = 1;
-    t.c_cc[VTIME] = 0;
-
-    // Rate 0 would hang the line up: refuse it like any other invalid rate.
-    if (dcb.BaudRate == 0) throw SerialDeviceError(EINVAL);
-    const speed_t standard = StandardSpeed(dcb.BaudRate);
-    if (standard != B0 && cfsetspeed(&t, standard) < 0) ThrowErrno();
-    if (tcsetattr(fd_, TCSANOW, &t) < 0) ThrowErrno();
-    if (standard == B0) SetCustomBaudRate(fd_, dcb.BaudRate);
-
     const uint32_t dtr = (dcb.Flags >> kDcbDtrControlShift) & 3u;
     SetModemLine(fd_, TIOCM_DTR, dtr != 0);
     // Toggle (RTS up only while sending) has no driver support: RTS stays down.
