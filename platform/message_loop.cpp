@@ -73,6 +73,23 @@ void RunSync(const std::shared_ptr<SyncRequest>& request) {
     loop.sync_done.notify_all();
 }
 
+void DispatchMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam) {
+    std::vector<MessageHandler> targets;
+    {
+        Loop& loop = TheLoop();
+        std::lock_guard lock(loop.mutex);
+        for (auto& [id, entry] : loop.handlers)
+            if (entry.first == msg) targets.push_back(entry.second);
+    }
+    for (auto& handler : targets) {
+        try {
+            handler(msg, wparam, lparam);
+        } catch (...) {
+            HandleCurrentException();
+        }
+    }
+}
+
 void RunItem(Item& item) {
     switch (item.kind) {
     case Item::kSync:
@@ -85,23 +102,9 @@ void RunItem(Item& item) {
             HandleCurrentException();
         }
         break;
-    case Item::kMessage: {
-        std::vector<MessageHandler> targets;
-        {
-            Loop& loop = TheLoop();
-            std::lock_guard lock(loop.mutex);
-            for (auto& [id, entry] : loop.handlers)
-                if (entry.first == item.msg) targets.push_back(entry.second);
-        }
-        for (auto& handler : targets) {
-            try {
-                handler(item.msg, item.wparam, item.lparam);
-            } catch (...) {
-                HandleCurrentException();
-            }
-        }
+    case Item::kMessage:
+        DispatchMessage(item.msg, item.wparam, item.lparam);
         break;
-    }
     }
 }
 
@@ -159,6 +162,10 @@ void PostTask(Task fn) { Enqueue(Item{Item::kTask, nullptr, std::move(fn), 0, 0,
 
 void PostMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     Enqueue(Item{Item::kMessage, nullptr, {}, msg, wparam, lparam});
+}
+
+void SendMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam) {
+    Synchronize([&] { DispatchMessage(msg, wparam, lparam); });
 }
 
 int AddMessageHandler(uint32_t msg, MessageHandler handler) {

@@ -30,6 +30,11 @@ void PostTask(Task fn);
 // message nobody handles is dropped). Callable from any thread.
 void PostMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam);
 
+// Synchronous application message: runs the handlers registered for msg now
+// (from a worker: on the main thread, waiting until they have run). Errors
+// escaping a handler go to the central error reporting.
+void SendMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam);
+
 // Registers the handler for a message number; returns an id for removal.
 int AddMessageHandler(uint32_t msg, MessageHandler handler);
 void RemoveMessageHandler(int id);
