@@ -1,0 +1,263 @@
+// Opening and closing a port over a real pseudo-terminal: notification order,
+// the property writes that open, close or refuse, and the failures of Open.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "platform/message_loop.h"
+#include "serial/com_port.h"
+#include "tests/serial/port_events.h"
+#include "tests/serial/pty_pair.h"
+#include "tests/test_support.h"
+
+namespace serial {
+namespace {
+
+using serial_test::EventLog;
+using serial_test::PtyPair;
+using serial_test::ReportedErrors;
+using testing_support::WaitUntil;
+
+using Log = std::vector<std::string>;
+
+const Log kOpenOrder = {"BeforeOpen", "link:Connection1", "AfterOpen", "link:CTS0", "CTS0",
+                        "link:DSR0",  "DSR0",             "link:RLSD0", "RLSD0"};
+const Log kCloseOrder = {"link:CTS0", "link:DSR0",   "link:RLSD0",        "CTS0",
+                         "DSR0",      "RLSD0",       "BeforeClose",       "link:Connection0",
+                         "AfterClose"};
+
+Log Concat(const Log& a, const Log& b) {
+    Log all = a;
+    all.insert(all.end(), b.begin(), b.end());
+    return all;
+}
+
+TEST(ComPortOpenCloseTest, OpenAndCloseNotifyInOrderWithTheCurrentLineStates) {
+    PtyPair pty;
+    TComPort port;
+    TComLink link;
+    EventLog log;
+    serial_test::RecordLifecycle(port, log);
+    serial_test::RecordLink(link, log);
+    port.AttachLink(&link);
+    port.SetPort(pty.SlavePath());
+
+    port.Open();
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(log.Entries(), kOpenOrder);  // a pseudo-terminal has no modem lines: all off
+
+    log.Clear();
+    port.Open();  // already open
+    port.Close();
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(log.Entries(), kCloseOrder);
+
+    log.Clear();
+    port.Close();  // already closed
+    EXPECT_TRUE(log.Entries().empty());
+    port.DetachLink(&link);
+}
+
+TEST(ComPortOpenCloseTest, ConnectedOpensAndCloses) {
+    PtyPair pty;
+    TComPort port;
+    port.SetPort(pty.SlavePath());
+    port.SetConnected(true);
+    EXPECT_TRUE(port.Connected());
+    EXPECT_NE(port.DeviceHandle(), nullptr);
+    port.SetConnected(false);
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.DeviceHandle(), nullptr);
+}
+
+TEST(ComPortOpenCloseTest, WritingPortWhileOpenReopensUnderTheNewName) {
+    PtyPair first, second;
+    TComPort port;
+    EventLog log;
+    serial_test::RecordLifecycle(port, log);
+    port.SetPort(first.SlavePath());
+    port.Open();
+    log.Clear();
+
+    port.SetPort(first.SlavePath());  // equal: nothing
+    EXPECT_TRUE(log.Entries().empty());
+
+    port.SetPort(second.SlavePath());
+    const Log expected = {"CTS0", "DSR0", "RLSD0", "BeforeClose", "AfterClose", "BeforeOpen",
+                          "AfterOpen", "CTS0", "DSR0", "RLSD0"};
+    EXPECT_EQ(log.Entries(), expected);
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(port.Port(), second.SlavePath());
+    EXPECT_EQ(port.SendText("hi"), 2);
+    EXPECT_EQ(second.Receive(2), "hi");
+    EXPECT_EQ(first.Drain(50), "");
+
+    port.Close();
+    port.SetPort(first.SlavePath());  // closed: only stored
+    EXPECT_FALSE(port.Connected());
+}
+
+TEST(ComPortOpenCloseTest, OpenFailuresRaiseCodeOneWithTheSystemError) {
+    PtyPair pty;
+    TComPort holder;
+    holder.SetPort(pty.SlavePath());
+    holder.Open();
+
+    struct Case {
+        const char* name;
+        std::string port;
+        int32_t os_error;
+    };
+    const Case cases[] = {
+        {"missing device", "/dev/calibration-tool-no-such-port", ENOENT},
+        {"missing name under /dev", "COM1", ENOENT},
+        {"empty name", "", EISDIR},
+        {"port in use", pty.SlavePath(), EBUSY},
+    };
+    for (const Case& c : cases) {
+        TComPort port;
+        EventLog log;
+        serial_test::RecordLifecycle(port, log);
+        port.SetPort(c.port);
+        try {
+            port.Open();
+            ADD_FAILURE() << c.name << ": Open succeeded";
+        } catch (const EComPort& e) {
+            EXPECT_EQ(e.ErrorCode(), 1) << c.name;
+            EXPECT_EQ(e.OSErrorCode(), c.os_error) << c.name;
+            EXPECT_EQ(e.Message(), "Unable to open com port (win error code: " + std::to_string(c.os_error) + ")")
+                << c.name;
+        }
+        EXPECT_FALSE(port.Connected()) << c.name;
+        EXPECT_EQ(log.Entries(), Log{"BeforeOpen"}) << c.name;
+    }
+    EXPECT_TRUE(holder.Connected());
+}
+
+TEST(ComPortOpenCloseTest, SyncMethodCannotChangeWhileOpen) {
+    PtyPair pty;
+    TComPort port;
+    port.SetPort(pty.SlavePath());
+    port.SetSyncMethod(smNone);  // closed: stored
+    EXPECT_EQ(port.SyncMethod(), smNone);
+    port.Open();
+    port.SetSyncMethod(smNone);  // equal: no error
+    try {
+        port.SetSyncMethod(smThreadSync);
+        FAIL() << "expected code 14";
+    } catch (const EComPort& e) {
+        EXPECT_EQ(e.ErrorCode(), 14);
+        EXPECT_EQ(e.OSErrorCode(), -1);
+        EXPECT_EQ(e.Message(), "Cannot set property while connected");
+    }
+    EXPECT_EQ(port.SyncMethod(), smNone);
+}
+
+TEST(ComPortOpenCloseTest, LinksRegisterOnceAndTrackDataClients) {
+    TComPort port;
+    TComLink plain, data;
+    data.DataReceived = [](TObject*, const char*, int) {};
+    port.AttachLink(&plain);
+    EXPECT_FALSE(port.HasDataLink());
+    port.AttachLink(&data);
+    EXPECT_TRUE(port.HasDataLink());
+
+    for (auto call : {std::function<void()>([&] { port.AttachLink(&plain); }),
+                      std::function<void()>([&] { port.DetachLink(&data); port.DetachLink(&data); })}) {
+        try {
+            call();
+            ADD_FAILURE() << "expected code 18";
+        } catch (const EComPort& e) {
+            EXPECT_EQ(e.ErrorCode(), 18);
+            EXPECT_EQ(e.Message(), "Link (un)registration failed");
+        }
+    }
+    EXPECT_FALSE(port.HasDataLink());  // the first detach went through
+    port.DetachLink(&plain);
+}
+
+TEST(ComPortOpenCloseTest, ConnectedStoredWhileLoadingOpensWhenLoadingEnds) {
+    PtyPair pty;
+    TComPort port;
+    port.BeginLoading();
+    port.SetPort(pty.SlavePath());
+    port.SetConnected(true);
+    EXPECT_FALSE(port.Connected());
+    port.EndLoading();
+    EXPECT_TRUE(port.Connected());
+}
+
+TEST(ComPortOpenCloseTest, AFailedOpenAtTheEndOfLoadingIsReportedNotThrown) {
+    ReportedErrors errors;
+    TComPort port;
+    port.BeginLoading();
+    port.SetPort("/dev/calibration-tool-no-such-port");
+    port.SetConnected(true);
+    EXPECT_NO_THROW(port.EndLoading());
+    EXPECT_FALSE(port.Connected());
+    ASSERT_EQ(errors.Count(), 1u);
+    EXPECT_EQ(errors.Messages()[0], "Unable to open com port (win error code: 2)");
+}
+
+TEST(ComPortOpenCloseTest, WithoutEventsNothingIsDeliveredButTheLineWorks) {
+    PtyPair pty;
+    TComPort port;
+    int rx = 0;
+    port.OnRxChar = [&](TObject*, int32_t) { ++rx; };
+    port.SetEvents({});
+    port.SetPort(pty.SlavePath());
+    port.Open();
+    pty.Send("abc");
+    EXPECT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 3; }, 2000));
+    platform::WaitProcessing(50);
+    EXPECT_EQ(rx, 0);
+    std::string got;
+    EXPECT_EQ(port.ReceiveText(got, 10), 3);
+    EXPECT_EQ(got, "abc");
+    port.Close();
+    EXPECT_FALSE(port.Connected());
+}
+
+// A client that watches the port the way the packet framer does.
+class LinkedClient : public platform::TComponent {
+public:
+    explicit LinkedClient(TComPort* port) : port_(port) {
+        link_.DataReceived = [](TObject*, const char*, int) {};
+        port_->FreeNotification(this);
+        port_->AttachLink(&link_);
+    }
+    bool detached = false;
+    bool port_was_open_at_notice = true;
+
+protected:
+    void Notification(platform::TComponent* component, platform::TOperation operation) override {
+        if (component == port_ && operation == platform::opRemove) {
+            port_was_open_at_notice = port_->Connected();
+            port_->DetachLink(&link_);
+            detached = true;
+            port_ = nullptr;
+        }
+    }
+
+private:
+    TComPort* port_;
+    TComLink link_;
+};
+
+TEST(ComPortOpenCloseTest, DestructionClosesThenLetsWatchersDetach) {
+    PtyPair pty;
+    auto* port = new TComPort;
+    EventLog log;
+    serial_test::RecordLifecycle(*port, log);
+    port->SetPort(pty.SlavePath());
+    port->Open();
+    LinkedClient client(port);
+    log.Clear();
+    delete port;
+    EXPECT_TRUE(client.detached);
+    EXPECT_FALSE(client.port_was_open_at_notice);
+    EXPECT_EQ(log.Entries().back(), "AfterClose");
+}
+
+}  // namespace
+}  // namespace serial
