@@ -3,6 +3,7 @@
 // gives the framer's settings, the chunks as they arrive, the events expected
 // in order and what must stay pending.
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,9 @@ struct Case {
     std::vector<std::string> events;
     std::string pending;
 };
+
+// Test names show the case's name, not its bytes.
+inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 inline std::vector<Case> Cases() {
     const Settings trainer = Trainer();
