@@ -493,6 +493,8 @@ public:
     bool HistoryPending3 = true;
     double HeldHeartRate = 0;
     int32_t HeartJumpLimit = 60;
+    // Rejected jumps in a row, signed by direction (+ rises, - drops).
+    int32_t HeartJumpStreak = 0;
     bool BeatTimingStarted = false;
     uint32_t LastBeatTick = 0;
     int32_t BeatInterval = 0;
