@@ -116,6 +116,9 @@ void TComThread::Execute(const std::shared_ptr<State>& state) {
             // The line may be gone; nothing is left to clear then.
         }
     }
+    // Posted window steps may keep the state alive a while: the device must
+    // not linger with it, or the name could not be opened again.
+    state->device.reset();
     state->finished.store(true);
     platform::WakeMainThread();
 }

@@ -1,0 +1,174 @@
+// Where and how events are delivered: the three sync methods, errors escaping
+// handlers, Close racing a pending dispatch, and a line that hangs up.
+#include <gtest/gtest.h>
+#include <time.h>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/message_loop.h"
+#include "serial/com_port.h"
+#include "tests/serial/port_events.h"
+#include "tests/serial/pty_pair.h"
+#include "tests/test_support.h"
+
+namespace serial {
+namespace {
+
+using serial_test::PtyPair;
+using serial_test::ReportedErrors;
+using testing_support::NowMs;
+using testing_support::WaitUntil;
+
+double ProcessCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+class ComPortDeliveryTest : public ::testing::TestWithParam<TSyncMethod> {
+protected:
+    void SetUp() override {
+        port.SetPort(pty.SlavePath());
+        port.SetSyncMethod(GetParam());
+    }
+    PtyPair pty;
+    TComPort port;
+};
+
+TEST_P(ComPortDeliveryTest, DataArrivesOnTheThreadTheMethodNames) {
+    std::atomic<int> total{0};
+    std::atomic<bool> on_main{false};
+    port.OnRxChar = [&](TObject*, int32_t count) {
+        on_main = platform::IsMainThread();
+        std::string bytes;
+        port.ReceiveText(bytes, count);
+        total += static_cast<int>(bytes.size());
+    };
+    port.Open();
+    pty.Send("hello");
+    ASSERT_TRUE(WaitUntil([&] { return total.load() == 5; }, 2000));
+    EXPECT_EQ(on_main.load(), GetParam() != smNone);
+}
+
+TEST_P(ComPortDeliveryTest, AnErrorFromAHandlerIsReportedAndDeliveryGoesOn) {
+    ReportedErrors errors;
+    std::atomic<int> calls{0};
+    port.OnRxChar = [&](TObject*, int32_t count) {
+        std::string bytes;
+        port.ReceiveText(bytes, count);
+        if (++calls == 1) throw platform::Exception("handler failed");
+    };
+    port.Open();
+    pty.Send("a");
+    ASSERT_TRUE(WaitUntil([&] { return errors.Count() == 1; }, 2000));
+    EXPECT_EQ(errors.Messages()[0], "handler failed");
+    pty.Send("b");
+    ASSERT_TRUE(WaitUntil([&] { return calls.load() == 2; }, 2000));
+    EXPECT_EQ(errors.Count(), 1u);
+}
+
+TEST_P(ComPortDeliveryTest, CloseWhileADispatchIsPendingDoesNotHang) {
+    std::atomic<int> seen{0};
+    std::atomic<bool> open_at_dispatch{false};
+    port.OnRxChar = [&](TObject*, int32_t) {
+        open_at_dispatch = port.Connected();
+        ++seen;
+    };
+    port.Open();
+    pty.Send("x");
+    // The event thread now hands over (or posts) its dispatch; the main thread
+    // does not serve it before Close.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const double start = NowMs();
+    port.Close();
+    EXPECT_LT(NowMs() - start, 5000);
+    EXPECT_FALSE(port.Connected());
+    if (GetParam() == smThreadSync) {
+        // Served inside Close, while the port still reads as open.
+        EXPECT_EQ(seen.load(), 1);
+        EXPECT_TRUE(open_at_dispatch.load());
+    }
+    platform::WaitProcessing(50);  // a posted dispatch for a closed port is dropped
+    if (GetParam() == smWindowSync) EXPECT_EQ(seen.load(), 0);
+}
+
+TEST_P(ComPortDeliveryTest, AHandlerMayCloseAndReopenThePort) {
+    std::atomic<int> closes{0};
+    port.OnRxChar = [&](TObject*, int32_t) {
+        port.Close();
+        ++closes;
+    };
+    port.Open();
+    pty.Send("x");
+    ASSERT_TRUE(WaitUntil([&] { return closes.load() == 1; }, 3000));
+    EXPECT_FALSE(port.Connected());
+    port.OnRxChar = nullptr;
+    EXPECT_NO_THROW(port.Open());
+    EXPECT_EQ(port.SendText("ok"), 2);
+    EXPECT_EQ(pty.Receive(2), "ok");
+}
+
+TEST_P(ComPortDeliveryTest, AHungUpLineNeitherSpinsNorBlocksClose) {
+    std::atomic<int> events{0};
+    port.OnRxChar = [&](TObject*, int32_t) { ++events; };
+    port.OnError = [&](TObject*, TComErrors) { ++events; };
+    port.Open();
+    pty.CloseMaster();
+    platform::WaitProcessing(100);
+    const double cpu_before = ProcessCpuMs();
+    platform::WaitProcessing(1000);
+    const double cpu_used = ProcessCpuMs() - cpu_before;
+    // A spinning event thread would burn about a whole second here.
+    EXPECT_LT(cpu_used, 250.0);
+    EXPECT_TRUE(port.Connected());  // the port stays open; its calls fail
+    try {
+        port.SendText("x");
+        ADD_FAILURE() << "a write on a hung-up line succeeded";
+    } catch (const EComPort& e) {
+        EXPECT_EQ(e.ErrorCode(), 2);
+    }
+    const double start = NowMs();
+    port.Close();
+    EXPECT_LT(NowMs() - start, 2000);
+    EXPECT_FALSE(port.Connected());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMethod, ComPortDeliveryTest, ::testing::Values(smThreadSync, smWindowSync, smNone),
+                         [](const ::testing::TestParamInfo<TSyncMethod>& info) {
+                             switch (info.param) {
+                             case smThreadSync: return std::string("ThreadSync");
+                             case smWindowSync: return std::string("WindowSync");
+                             default: return std::string("None");
+                             }
+                         });
+
+TEST(ComPortWindowDeliveryTest, TheEventThreadIsReleasedBeforeTheHandlerRuns) {
+    PtyPair pty;
+    TComPort port;
+    port.SetPort(pty.SlavePath());
+    port.SetSyncMethod(smWindowSync);
+    std::atomic<int> rx{0};
+    std::atomic<int> tx_empty{0};
+    std::atomic<bool> tx_empty_inside_rx{false};
+    port.OnTxEmpty = [&](TObject*) { ++tx_empty; };
+    port.OnRxChar = [&](TObject*, int32_t count) {
+        std::string bytes;
+        port.ReceiveText(bytes, count);
+        ++rx;
+        // Still inside this handler, the (released) event thread goes on to
+        // post the next event; it runs once this handler returns.
+        const int before = tx_empty.load();
+        port.SendText("z");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        platform::CheckSynchronize();
+        tx_empty_inside_rx = tx_empty.load() != before;
+    };
+    port.Open();
+    pty.Send("q");
+    ASSERT_TRUE(WaitUntil([&] { return rx.load() == 1 && tx_empty.load() == 1; }, 3000));
+    EXPECT_FALSE(tx_empty_inside_rx.load());
+}
+
+}  // namespace
+}  // namespace serial
