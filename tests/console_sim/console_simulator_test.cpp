@@ -278,6 +278,17 @@ TEST(ConsoleSimulator, StopsStreamingWithoutKeepAliveTrafficWhenAsked) {
   EXPECT_EQ(console.client->ReadFor(300), "");
 }
 
+TEST(ConsoleSimulator, StreamsWithoutIdentificationWhenToldTo) {
+  ConsoleSimulator sim(Version(7, 20));
+  sim.Start();
+  PtyClient client(sim.SlavePath());
+  EXPECT_EQ(client.ReadFor(200), "");
+  sim.StartStreaming();
+  const auto frames = SplitFrames(client.ReadAtLeast(30, 2000), 10);
+  ASSERT_GE(frames.size(), 3u);
+  EXPECT_EQ(At(frames[0], 1), 0x01);
+}
+
 TEST(ConsoleSimulator, InjectsBytesVerbatim) {
   ConsoleSimulator sim(Version(4));
   sim.Start();

@@ -44,6 +44,9 @@ Options:
   --keepalive-timeout MS
                        stop streaming after MS ms without hearing from the
                        computer (default 0: stream until quit)
+  --stream             send measurements at once, without waiting for an
+                       identification request (to watch them in a terminal
+                       program)
   --stay               keep running when stdin ends (stop with Ctrl-C or SIGTERM)
   --verbose            print every byte received (rx) and sent (tx) on stderr,
                        with milliseconds since start
@@ -63,6 +66,7 @@ Commands:
   key N                one measurement with status bit N set (keys are 0-3)
   hold N on|off        hold status bit N in every measurement
   silent on|off        stop / resume everything the console sends
+  stream               start the measurements without an identification request
   unplug               close the line, as an adapter pulled out (the port's
                        path disappears; the other side sees a hang-up)
   replug               a new line under the same path
@@ -71,16 +75,21 @@ Commands:
   help                 list the commands
   quit                 stop and remove the port
 
-Example:
+Examples:
   $ console-sim --version 4 --speed 25
   /tmp/console-sim-Ab12Cd/ttyQuarix0
-  and in another terminal:
-  $ python3 -c 'import os,time,tty; f=os.open("/tmp/console-sim-Ab12Cd/ttyQuarix0", os.O_RDWR|os.O_NOCTTY); tty.setraw(f); os.write(f, bytes.fromhex("F0082800 00F7")); time.sleep(0.5); print(os.read(f, 100).hex(" "))'
+  and in another terminal, identify the console and print what it sends:
+  $ python3 -c 'import os,time,tty; f=os.open("/tmp/console-sim-Ab12Cd/ttyQuarix0", os.O_RDWR|os.O_NOCTTY); tty.setraw(f); os.write(f, bytes.fromhex("F0 08 28 00 00 F7")); time.sleep(0.5); print(os.read(f, 100).hex(" "))'
+  f0 08 50 00 00 f7 f0 01 00 0b 00 f7 f0 01 00 0b 00 f7 f0 01 00 0b 00 f7 ...
+
+  $ console-sim --version 4 --speed 25 --stream
+  and watch the frames in hexadecimal with a terminal program:
+  $ picocom --imap 8bithex,spchex,nrmhex /tmp/console-sim-Ab12Cd/ttyQuarix0
 )";
 
 constexpr const char* kCommands =
     "commands: speed KMH | heart BPM | cadence RPM | key N | hold N on|off | silent on|off | "
-    "unplug | replug | send HEX... | status | help | quit\n";
+    "stream | unplug | replug | send HEX... | status | help | quit\n";
 
 std::optional<double> ParseNumber(const std::string& text) {
   if (text.empty()) return std::nullopt;
@@ -165,6 +174,11 @@ bool RunCommand(console_sim::ConsoleSimulator& sim, const std::string& line) {
               << std::flush;
     return true;
   }
+  if (verb == "stream") {
+    sim.StartStreaming();
+    std::cout << "streaming\n" << std::flush;
+    return true;
+  }
   if (verb == "unplug") {
     sim.Unplug();
     std::cout << "unplugged\n" << std::flush;
@@ -234,6 +248,7 @@ int main(int argc, char** argv) {
   options.max_log_entries = 1000;  // the program reads no logs; keep memory flat
   bool verbose = false;
   bool stay = false;
+  bool stream = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -275,6 +290,8 @@ int main(int argc, char** argv) {
       options.keepalive_timeout_ms = static_cast<int>(*v);
     } else if (arg == "--verbose" || arg == "-v") {
       verbose = true;
+    } else if (arg == "--stream") {
+      stream = true;
     } else if (arg == "--stay") {
       stay = true;
     } else {
@@ -308,6 +325,7 @@ int main(int argc, char** argv) {
   try {
     console_sim::ConsoleSimulator sim(options);
     sim.Start();
+    if (stream) sim.StartStreaming();
     std::cout << sim.SlavePath() << std::endl;
 
     std::string pending;

@@ -66,8 +66,7 @@ void ConsoleSimulator::Stop() {
     std::lock_guard lock(mutex_);
     if (!state_.running) return;
     stop_requested_ = true;
-    const std::uint64_t one = 1;
-    [[maybe_unused]] auto n = ::write(wake_fd_, &one, sizeof one);
+    Wake();
   }
   thread_.join();
   std::lock_guard lock(mutex_);
@@ -121,6 +120,27 @@ void ConsoleSimulator::HoldKey(int bit, bool held) {
   generator_.HoldKey(bit, held);
 }
 
+void ConsoleSimulator::StartStreaming() {
+  std::lock_guard lock(mutex_);
+  StartStreamingLocked(Clock::now());
+  Wake();
+}
+
+void ConsoleSimulator::StartStreamingLocked(Clock::time_point now) {
+  if (state_.identified) return;
+  state_.identified = true;
+  // The receiving side may still be switching to the long-frame format the
+  // answer announced: the first measurement waits one interval.
+  next_measurement_ = now + generator_.Interval();
+  last_received_ = now;
+}
+
+void ConsoleSimulator::Wake() {
+  if (wake_fd_ < 0) return;
+  const std::uint64_t one = 1;
+  [[maybe_unused]] auto n = ::write(wake_fd_, &one, sizeof one);
+}
+
 void ConsoleSimulator::SetSilent(bool silent) {
   std::lock_guard lock(mutex_);
   state_.silent = silent;
@@ -137,8 +157,7 @@ bool ConsoleSimulator::RunCommand(Command::Kind kind, std::string bytes) {
   std::unique_lock lock(mutex_);
   if (!state_.running) throw std::logic_error("the console simulator is not running");
   commands_.push_back(Command{kind, std::move(bytes), &result});
-  const std::uint64_t one = 1;
-  [[maybe_unused]] auto n = ::write(wake_fd_, &one, sizeof one);
+  Wake();
   changed_.wait(lock, [&] { return result.done; });
   if (result.error) std::rethrow_exception(result.error);
   return result.written;
@@ -283,17 +302,11 @@ void ConsoleSimulator::ReadAvailable(Clock::time_point now) {
 }
 
 void ConsoleSimulator::React(const std::string& bytes, Clock::time_point now) {
-  auto start_streaming = [&] {
-    if (!state_.identified) {
-      state_.identified = true;
-      next_measurement_ = now + generator_.Interval();
-    }
-  };
   if (generation_.format == WireFormat::kStatusBytes) {
     for (char c : bytes) {
       if (static_cast<std::uint8_t>(c) == kIdentificationRequestCode && !state_.silent) {
         WriteLocked(IdentificationAnswer(generation_), now);
-        start_streaming();
+        StartStreamingLocked(now);
       }
     }
   }
@@ -321,7 +334,7 @@ void ConsoleSimulator::React(const std::string& bytes, Clock::time_point now) {
     const auto command = static_cast<std::uint8_t>(frame[1]);
     if (command == kCommandIdentification && static_cast<std::uint8_t>(frame[2]) == kIdentificationRequestCode) {
       WriteLocked(IdentificationAnswer(generation_), now);
-      start_streaming();
+      StartStreamingLocked(now);
     } else if (command == kCommandSerialNumber) {
       WriteLocked(SerialNumberAnswer(generation_, options_.serial_number, options_.rotation_x, options_.rotation_y),
                   now);

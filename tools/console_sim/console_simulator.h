@@ -128,6 +128,11 @@ class ConsoleSimulator {
   void PressKey(int bit);
   void HoldKey(int bit, bool held);
 
+  // Starts the measurements without waiting for an identification request,
+  // as a console that is already talking when the line is opened (and so that
+  // a terminal program can watch the stream). No-op while streaming.
+  void StartStreaming();
+
   // A silent console sends nothing at all (no answers, no measurements) but
   // still records what it receives.
   void SetSilent(bool silent);
@@ -171,6 +176,8 @@ class ConsoleSimulator {
 
   void Run();
   void Execute(const Command& command);  // on the console's thread
+  void StartStreamingLocked(Clock::time_point now);
+  void Wake();
   bool RunCommand(Command::Kind kind, std::string bytes = {});
   void PlugLocked();
   void UnplugLocked();
