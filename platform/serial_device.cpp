@@ -155,6 +155,12 @@ SerialDevice::SerialDevice(const std::string& port) {
     const std::string path = (!port.empty() && port[0] == '/') ? port : "/dev/" + port;
     fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) ThrowErrno();
+    if (!isatty(fd_)) {
+        // Only a terminal device is a serial line.
+        const int error = errno;
+        close(fd_);
+        throw SerialDeviceError(error);
+    }
     // Exclusive: no second open of the tty, and no second tool on it (the
     // advisory lock also holds against a privileged user, which TIOCEXCL does not).
     if (flock(fd_, LOCK_EX | LOCK_NB) < 0) {
