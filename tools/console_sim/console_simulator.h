@@ -31,7 +31,14 @@
 // removes the link; Replug() opens a new pseudo-terminal and points the same
 // link at it, so a peer that keeps its port name can reopen it. While no peer
 // has the slave open, the console writes nothing and discards what was left
-// unread, as a closed serial port would.
+// unread, as a closed serial port would; it notices a new peer within about
+// 20 ms. A pseudo-terminal's settings and its TIOCEXCL lock outlive the peer's
+// close while the master is open: a peer that locks the line must unlock it
+// (TIOCNXCL) before closing, or, without privileges, it cannot open the same
+// name again until the console is replugged.
+//
+// A silent console ignores requests too (it neither answers nor starts
+// streaming); measurements it would have sent are not made up afterwards.
 //
 // Thread-safety: every member function may be called from any thread. The
 // console runs on a thread of its own between Start and Stop; on_traffic is
@@ -147,7 +154,7 @@ class ConsoleSimulator {
 
   // Logs. Indices are absolute: entries dropped by max_log_entries keep theirs.
   std::vector<TimedBytes> Received() const;
-  std::string ReceivedBytes() const;  // everything received, concatenated
+  std::string ReceivedBytes() const;  // the received log, concatenated
   std::vector<TimedBytes> Sent() const;
   // The 6-byte frames (F0 .. .. .. .. F7) found in the received stream, each
   // stamped with the read that completed it; bytes between frames are skipped.
@@ -156,7 +163,8 @@ class ConsoleSimulator {
   // ignore everything received so far).
   std::size_t FrameMark() const;
   // The first received 6-byte frame with index >= from_index that satisfies
-  // `match`, waiting up to timeout_ms for it to arrive.
+  // `match`, waiting up to timeout_ms for it to arrive. `match` runs under the
+  // simulator's lock: it must not call the simulator.
   std::optional<TimedBytes> WaitForFrame(const std::function<bool(const std::string&)>& match,
                                          int timeout_ms, std::size_t from_index = 0) const;
   // Waits until `match` holds for everything received so far (concatenated).
