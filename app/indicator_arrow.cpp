@@ -28,7 +28,7 @@ void TArrowIndicator::SetHighColor(const QColor& value) {
 }
 
 QPoint TArrowIndicator::GlyphOrigin() const {
-    return QPoint((width() - kGlyphWidth + 1) / 2, (height() - kGlyphHeight) / 2);
+    return QPoint((width() - kGlyphWidth) / 2, (height() - kGlyphHeight + 1) / 2);
 }
 
 QPoint TArrowIndicator::TipPixel() const {
