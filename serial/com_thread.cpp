@@ -138,7 +138,12 @@ void TComThread::DispatchEvents(const std::shared_ptr<State>& state, TComEvents 
         break;
     case smNone:
         try {
-            state->port->DispatchEvents(events);
+            // The main thread may be closing the port meanwhile (or a handler
+            // closed it): only the stop signal is safe to look at from here.
+            for (TComEvent event : kDispatchOrder) {
+                if (state->stop.IsSet()) break;
+                if (events.Contains(event)) state->port->DispatchEvent(event);
+            }
         } catch (...) {
             // Reported on the main thread, where the reporter may show a dialog.
             platform::PostTask([error = std::current_exception()] { platform::HandleException(error); });
