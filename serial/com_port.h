@@ -62,6 +62,11 @@ using TComErrors = TEnumSet<TComError, uint8_t>;
 enum TComSignal : uint8_t { lsCTS = 0, lsDSR = 1, lsRing = 2, lsRLSD = 3 };
 using TLineSignals = TEnumSet<TComSignal, uint8_t>;
 
+// The driver's error word as a set (a parity error counts only while parity is
+// checked), and its modem status word as line signals.
+TComErrors LineErrorsFromWord(uint32_t error_word, bool parity_checked);
+TLineSignals LineSignalsFromStatus(uint32_t modem_status);
+
 // Message number of the window delivery (the first user message number plus one).
 constexpr uint32_t ComEventMessage = 0x0400 + 1;
 

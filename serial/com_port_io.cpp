@@ -9,6 +9,28 @@ namespace {
 constexpr int32_t kNoDevice = EBADF;
 }  // namespace
 
+TComErrors LineErrorsFromWord(uint32_t word, bool parity_checked) {
+    TComErrors errors;
+    if (word & platform::kCeFrame) errors.Include(errFrame);
+    if ((word & platform::kCeRxParity) && parity_checked) errors.Include(errRxParity);
+    if (word & platform::kCeOverrun) errors.Include(errOverrun);
+    if (word & platform::kCeBreak) errors.Include(errBreak);
+    if (word & platform::kCeIoe) errors.Include(errIO);
+    if (word & platform::kCeMode) errors.Include(errMode);
+    if (word & platform::kCeRxOver) errors.Include(errRxOverflow);
+    if (word & platform::kCeTxFull) errors.Include(errTxFull);
+    return errors;
+}
+
+TLineSignals LineSignalsFromStatus(uint32_t status) {
+    TLineSignals signals;
+    if (status & platform::kMsCtsOn) signals.Include(lsCTS);
+    if (status & platform::kMsDsrOn) signals.Include(lsDSR);
+    if (status & platform::kMsRingOn) signals.Include(lsRing);
+    if (status & platform::kMsRlsdOn) signals.Include(lsRLSD);
+    return signals;
+}
+
 int32_t TCustomComPort::SendText(const std::string& Str) {
     TPendingIO io;
     if (!Str.empty()) StartWrite(Str.data(), static_cast<int32_t>(Str.size()), &io);
@@ -145,16 +167,7 @@ TComErrors TCustomComPort::TakeLineErrors() {
     } catch (const platform::SerialDeviceError& e) {
         throw EComPort(CError_ClearComFailed, e.ErrorNumber());
     }
-    TComErrors errors;
-    if (word & platform::kCeFrame) errors.Include(errFrame);
-    if ((word & platform::kCeRxParity) && parity_->Check()) errors.Include(errRxParity);
-    if (word & platform::kCeOverrun) errors.Include(errOverrun);
-    if (word & platform::kCeBreak) errors.Include(errBreak);
-    if (word & platform::kCeIoe) errors.Include(errIO);
-    if (word & platform::kCeMode) errors.Include(errMode);
-    if (word & platform::kCeRxOver) errors.Include(errRxOverflow);
-    if (word & platform::kCeTxFull) errors.Include(errTxFull);
-    return errors;
+    return LineErrorsFromWord(word, parity_->Check());
 }
 
 TLineSignals TCustomComPort::LineSignals() {
@@ -165,12 +178,7 @@ TLineSignals TCustomComPort::LineSignals() {
     } catch (const platform::SerialDeviceError& e) {
         throw EComPort(CError_ModemStatFailed, e.ErrorNumber());
     }
-    TLineSignals signals;
-    if (status & platform::kMsCtsOn) signals.Include(lsCTS);
-    if (status & platform::kMsDsrOn) signals.Include(lsDSR);
-    if (status & platform::kMsRingOn) signals.Include(lsRing);
-    if (status & platform::kMsRlsdOn) signals.Include(lsRLSD);
-    return signals;
+    return LineSignalsFromStatus(status);
 }
 
 }  // namespace serial

@@ -249,16 +249,23 @@ TEST_F(ComPortDataTest, DiscardNullDropsReceivedZeroBytes) {
     EXPECT_EQ(got, "abc");
 }
 
-TEST_F(ComPortDataTest, AFullInputQueueIsAnnouncedOnce) {
-    int full = 0;
-    port.OnRx80Full = [&](TObject*) { ++full; };
+TEST_F(ComPortDataTest, AFullInputQueueIsAnnouncedOnceAfterTheData) {
+    EventLog log;
+    port.OnRx80Full = [&](TObject*) { log.Add("Rx80Full"); };
+    port.OnRxChar = [&](TObject*, int32_t count) { log.Add("RxChar" + std::to_string(count)); };
     port.Buffer().SetInputSize(100);
     port.Open();
     pty.Send(std::string(85, 'x'));
-    ASSERT_TRUE(WaitUntil([&] { return full == 1; }, 2000));
+    ASSERT_TRUE(WaitUntil([&] { return log.Count("Rx80Full") == 1; }, 2000));
+    // Both come from the same wait: the data step runs before the full-queue step.
+    const auto entries = log.Entries();
+    ASSERT_GE(entries.size(), 2u);
+    EXPECT_EQ(entries[entries.size() - 2], "RxChar85");
+    EXPECT_EQ(entries.back(), "Rx80Full");
     pty.Send("y");
-    platform::WaitProcessing(100);
-    EXPECT_EQ(full, 1);
+    ASSERT_TRUE(WaitUntil([&] { return log.Count("RxChar86") == 1; }, 2000));
+    platform::WaitProcessing(50);
+    EXPECT_EQ(log.Count("Rx80Full"), 1u);
 }
 
 }  // namespace
