@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     size_t fed = 0;
     size_t out = 0;
-    bool conserving = framer.IncludeStrings();
+    const bool conserving = framer.IncludeStrings();
     framer.OnPacket = [&](platform::TObject*, const std::string& s) { out += s.size(); };
     framer.OnDiscard = [&](platform::TObject*, const std::string& s) { out += s.size(); };
 
@@ -99,10 +99,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             framer.SetCaseInsensitive(!framer.CaseInsensitive());
             continue;
         }
-        const std::string_view chunk = in.Bytes(op % 64 + 1);
+        // 0xFD feeds back what is pending: bytes that come out of the very
+        // buffer they are appended to (bounded: without a limit each one
+        // doubles the buffer).
+        const bool refeed = op == 0xFD && framer.PendingData().size() <= 4096;
+        const std::string_view chunk = refeed ? framer.PendingData() : in.Bytes(op % 64 + 1);
         const bool cutting = framer.CanCutPackets();
-        framer.AcceptData(chunk);
         fed += chunk.size();
+        framer.AcceptData(chunk);
         if (cutting && framer.MaxBufferSize() > 0)
             Check(framer.PendingData().size() < static_cast<size_t>(framer.MaxBufferSize()), "pending over limit");
         if (conserving) Check(out + framer.PendingData().size() == fed, "bytes lost or invented");

@@ -1,7 +1,7 @@
 #include "serial/com_data_packet.h"
 
 #include <algorithm>
-#include <exception>
+#include <functional>
 
 #include "serial/com_port.h"
 
@@ -168,6 +168,13 @@ void TComDataPacket::Append(std::string_view str) {
         retired_.push_back(std::move(buffer_));
         buffer_ = std::move(fresh);
     } else {
+        // Bytes that come out of this very buffer (a caller re-feeding what a
+        // search showed it) must be copied before the buffer moves.
+        const std::less_equal<const char*> le;
+        const bool aliases = !str.empty() && le(buffer_->data(), str.data()) &&
+                             le(str.data(), buffer_->data() + buffer_->size());
+        const std::string copy = aliases ? std::string(str) : std::string();
+        if (aliases) str = copy;
         buffer_->erase(0, head_);
         buffer_->append(str);
     }

@@ -273,6 +273,16 @@ TEST(FramerCustomSearch, HandlerFeedingDataKeepsItsViewIntact) {
     EXPECT_TRUE(framer.PendingData().empty());
 }
 
+TEST(FramerCustomSearch, RefeedingPendingBytesIsSafe) {
+    TComDataPacket framer;
+    framer.SetSize(6);
+    Recorder rec;
+    rec.Attach(framer);
+    framer.AcceptData("xyz");
+    framer.AcceptData(framer.PendingData());
+    EXPECT_EQ(rec.events, std::vector<std::string>{Packet("xyzxyz")});
+}
+
 // Errors from handlers reach the caller of AcceptData; the limit is still
 // enforced and a failed discard still empties the buffer.
 TEST(FramerErrors, PacketHandlerErrorStillEnforcesTheLimit) {
