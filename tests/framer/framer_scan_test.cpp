@@ -235,15 +235,23 @@ TEST(FramerCustomSearch, StopHandlerDeferringLeavesSizeAndStopRules) {
 // call returns.
 TEST(FramerCustomSearch, StopReportingAnEndOnEmptyDataTerminates) {
     TComDataPacket framer;
-    framer.OnCustomStop = [](platform::TObject*, std::string_view, int& pos) { pos = 1; };
+    int calls = 0;
+    // Bounded, so that a scan which does not end fails here instead of hanging.
+    framer.OnCustomStop = [&](platform::TObject*, std::string_view, int& pos) {
+        if (++calls > 1000) throw std::runtime_error("the scan does not end");
+        pos = 1;
+    };
     Recorder rec;
     rec.Attach(framer);
-    framer.AcceptData("ab");
+    ASSERT_NO_THROW(framer.AcceptData("ab"));
     EXPECT_EQ(rec.events, (std::vector<std::string>{Packet("a"), Packet("b"), Packet("")}));
     // A length beyond the pending bytes takes what there is.
-    framer.OnCustomStop = [](platform::TObject*, std::string_view, int& pos) { pos = 100; };
+    framer.OnCustomStop = [&](platform::TObject*, std::string_view, int& pos) {
+        if (++calls > 1000) throw std::runtime_error("the scan does not end");
+        pos = 100;
+    };
     rec.events.clear();
-    framer.AcceptData("cd");
+    ASSERT_NO_THROW(framer.AcceptData("cd"));
     EXPECT_EQ(rec.events, (std::vector<std::string>{Packet("cd"), Packet("")}));
     EXPECT_TRUE(framer.PendingData().empty());
 }
