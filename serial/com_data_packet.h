@@ -75,7 +75,10 @@ public:
     // the packet in progress.
     void ClearPending();
 
+    // Bytes received and neither delivered nor discarded yet, oldest first.
+    // The view is valid until the framer is next fed or changed.
     std::string_view PendingData() const { return std::string_view(*buffer_).substr(head_); }
+    // A packet start has been found and its end is awaited.
     bool InPacket() const { return in_packet_; }
 
 protected:
