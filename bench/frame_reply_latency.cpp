@@ -1,0 +1,146 @@
+// Frame-to-reply latency of the trainer component at Version 4: a type-1
+// console frame written on the pseudo-terminal master, through the port's
+// event thread, the hand-over to the main thread, the framer, the decoder and
+// SendResistance, to the resistance command read back on the master.
+//
+// Beside it, in the same run and alternating frame by frame so that both see
+// the same machine load, a plain echo on another pseudo-terminal: a thread
+// that waits in poll on the slave, reads and writes back. The device's path
+// is that plus one hand-over between threads, the framing and the decoding.
+//
+// The console side is a thread of its own; the main thread does what the
+// application's main thread does, waiting for messages and processing them.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/pty_helpers.h"
+#include "device/quarix_device.h"
+#include "platform/message_loop.h"
+
+namespace {
+
+constexpr int kFrames = 3000;
+// Pause after each round trip: the console's next frame finds both paths idle,
+// as at 10 frames/s, without making the run last minutes.
+constexpr auto kGap = std::chrono::milliseconds(3);
+
+const std::string kRollFrame{'\xF0', '\x01', '\x00', '\x06', '\x00', '\xF7'};
+const std::string kIdentified{'\xF0', '\x08', '\x50', '\x00', '\x00', '\xF7'};
+
+class PlainEcho {
+public:
+    explicit PlainEcho(const std::string& slave_path) {
+        slave_ = open(slave_path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (slave_ < 0) throw std::runtime_error("cannot open the echo's slave");
+        bench::MakeRaw(slave_);
+        if (pipe(stop_) != 0) throw std::runtime_error("pipe failed");
+        thread_ = std::thread([this] {
+            pollfd p[2] = {{slave_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            char buffer[64];
+            for (;;) {
+                if (poll(p, 2, -1) < 0) continue;
+                if (p[1].revents) return;
+                const ssize_t n = read(slave_, buffer, sizeof buffer);
+                if (n > 0 && write(slave_, buffer, static_cast<size_t>(n)) != n) return;
+            }
+        });
+    }
+    ~PlainEcho() {
+        [[maybe_unused]] ssize_t w = write(stop_[1], "x", 1);
+        thread_.join();
+        close(stop_[0]);
+        close(stop_[1]);
+        close(slave_);
+    }
+
+private:
+    int slave_ = -1;
+    int stop_[2] = {-1, -1};
+    std::thread thread_;
+};
+
+// Writes `frame` and reads until a 6-byte frame of `reply_type` has come back;
+// returns the microseconds taken, or -1 when nothing came within a second.
+double RoundTrip(const bench::PtyMaster& master, const std::string& frame, char reply_type) {
+    const auto start = bench::Clock::now();
+    if (!master.Write(frame)) return -1;
+    std::string got;
+    while (bench::SecondsSince(start) < 1.0) {
+        got += master.ReadSome(1000);
+        const size_t at = got.find('\xF0');
+        if (at != std::string::npos && got.size() >= at + 6 && got[at + 1] == reply_type && got[at + 5] == '\xF7')
+            return bench::SecondsSince(start) * 1e6;
+    }
+    return -1;
+}
+
+void BM_FrameToReply(benchmark::State& state) {
+    bench::PtyMaster console, echo_line;
+    PlainEcho echo(echo_line.SlavePath());
+
+    device::TQuarixDevice qdv;
+    qdv.SetComPortPort(console.SlavePath());
+    qdv.Port()->Open();
+    // The identification answer (Version 4), then the connection's requests.
+    console.Write(kIdentified);
+    for (int i = 0; i < 100 && !qdv.Connected(); ++i) platform::WaitProcessing(20);
+    if (!qdv.Connected()) {
+        state.SkipWithError("the device did not take the identification answer");
+        return;
+    }
+    qdv.SetQuarixResistance(80);
+    qdv.Start();
+    platform::WaitProcessing(100);
+    console.Drain(50);
+
+    std::vector<double> device_us, echo_us;
+    std::atomic<bool> done{false};
+    std::atomic<int> lost{0};
+    for (auto _ : state) {
+        std::thread console_side([&] {
+            for (int i = 0; i < kFrames; ++i) {
+                const double e = RoundTrip(echo_line, kRollFrame, '\x01');
+                std::this_thread::sleep_for(kGap);
+                const double d = RoundTrip(console, kRollFrame, '\x01');
+                std::this_thread::sleep_for(kGap);
+                if (e < 0 || d < 0) {
+                    ++lost;
+                    continue;
+                }
+                echo_us.push_back(e);
+                device_us.push_back(d);
+            }
+            done = true;
+            platform::WakeMainThread();
+        });
+        while (!done) {
+            platform::WaitForMessages(100);
+            platform::ProcessMessages();
+        }
+        console_side.join();
+    }
+    qdv.Stop();
+    qdv.Port()->Close();
+
+    const double dev50 = bench::Percentile(device_us, 0.50), dev99 = bench::Percentile(device_us, 0.99);
+    const double echo50 = bench::Percentile(echo_us, 0.50), echo99 = bench::Percentile(echo_us, 0.99);
+    state.counters["frames"] = static_cast<double>(device_us.size());
+    state.counters["lost"] = lost.load();
+    state.counters["reply_p50_us"] = dev50;
+    state.counters["reply_p99_us"] = dev99;
+    state.counters["echo_p50_us"] = echo50;
+    state.counters["echo_p99_us"] = echo99;
+    state.counters["p50_ratio"] = echo50 > 0 ? dev50 / echo50 : 0;
+    state.counters["p99_ratio"] = echo99 > 0 ? dev99 / echo99 : 0;
+    if (lost.load() > 0) state.SkipWithError("replies missing");
+}
+BENCHMARK(BM_FrameToReply)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
