@@ -18,7 +18,7 @@ TCustomComPort::TCustomComPort(TComponent* owner)
     flow_control_->SetComPort(this);
 }
 
-TCustomComPort::~TCustomComPort() {
+void TCustomComPort::ShutDown() noexcept {
     Destroying();
     try {
         Close();
@@ -26,8 +26,13 @@ TCustomComPort::~TCustomComPort() {
         platform::HandleCurrentException();
     }
     // A port that could not be closed cleanly still must not leave its thread
-    // or its device behind.
+    // behind.
     event_thread_.reset();
+    ReapRetiredThreads(true);
+}
+
+TCustomComPort::~TCustomComPort() {
+    ShutDown();
     device_.reset();
     buffer_.reset();
     parity_.reset();
@@ -122,7 +127,17 @@ void TCustomComPort::SetBuffer(const TComBuffer& value) { buffer_->Assign(value)
 
 // ---- Open and close -------------------------------------------------------------
 
+void TCustomComPort::ReapRetiredThreads(bool wait) {
+    for (auto it = retired_threads_.begin(); it != retired_threads_.end();) {
+        if (wait || (*it)->Finished())
+            it = retired_threads_.erase(it);  // joins
+        else
+            ++it;
+    }
+}
+
 void TCustomComPort::Open() {
+    ReapRetiredThreads(false);
     if (connected_) return;
     DoBeforeOpen();
     OpenDevice();
@@ -135,7 +150,11 @@ void TCustomComPort::Open() {
         throw;
     }
     thread_created_ = !events_.Empty();
-    if (thread_created_) event_thread_ = std::make_unique<TComThread>(this);
+    if (thread_created_) {
+        // Resumed only once it is in place: its handlers may look for it.
+        event_thread_ = std::make_unique<TComThread>(this);
+        event_thread_->Resume();
+    }
     ForEachLink([&](TComLink* link) {
         if (link->ConnectionChanged) link->ConnectionChanged(this, true);
     });
@@ -147,6 +166,7 @@ void TCustomComPort::Open() {
 }
 
 void TCustomComPort::Close() {
+    ReapRetiredThreads(false);
     if (!connected_) return;
     ForEachLink([&](TComLink* link) {
         if (link->CTSChanged) link->CTSChanged(this, false);
@@ -163,6 +183,12 @@ void TCustomComPort::Close() {
     DoBeforeClose();
     AbortPendingIO();
     if (thread_created_) {
+        if (event_thread_->InsideOwnDispatch()) {
+            // A handler of ours is closing the port: the thread ends once that
+            // handler returns, and is joined later.
+            event_thread_->Abandon();
+            retired_threads_.push_back(std::move(event_thread_));
+        }
         event_thread_.reset();  // stops the thread and waits for it
         thread_created_ = false;
     }

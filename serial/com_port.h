@@ -94,12 +94,21 @@ class TCustomComPort;
 // stopped and joined by Close.
 class TComThread {
 public:
+    // Created suspended: the event mask is set, the thread not yet running.
     explicit TComThread(TCustomComPort* port);
+    void Resume();
     ~TComThread();  // stops and waits, serving hand-overs to the main thread
     TComThread(const TComThread&) = delete;
     TComThread& operator=(const TComThread&) = delete;
 
     void Stop();
+    // Called from inside one of this thread's own dispatches (a handler closing
+    // the port): the thread cannot be waited for until that dispatch returns.
+    bool InsideOwnDispatch() const;
+    // Stops the thread and gives up the device for good; it ends on its own
+    // once the dispatch in progress returns.
+    void Abandon();
+    bool Finished() const;
 
 private:
     struct State;  // shared with the running thread, which may outlive this object
@@ -227,6 +236,11 @@ protected:
 
     void Loaded() override;
 
+    // Marks the port as being destroyed, closes it and waits for its event
+    // threads. A derived class calls it first in its destructor, so that no
+    // event thread calls the class's steps while it is taken apart.
+    void ShutDown() noexcept;
+
 private:
     friend class TComThread;
 
@@ -250,6 +264,9 @@ private:
 
     std::unique_ptr<TComThread> event_thread_;
     bool thread_created_ = false;
+    // Threads let go of from inside their own dispatch, joined once they end.
+    std::vector<std::unique_ptr<TComThread>> retired_threads_;
+    void ReapRetiredThreads(bool wait);
     std::shared_ptr<platform::SerialDevice> device_;
     std::vector<TComLink*> links_;
     bool has_data_link_ = false;
@@ -274,6 +291,7 @@ private:
 class TComPort : public TCustomComPort {
 public:
     using TCustomComPort::TCustomComPort;
+    ~TComPort() override { ShutDown(); }
 };
 
 }  // namespace serial

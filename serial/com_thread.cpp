@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/error_reporting.h"
+#include "platform/exceptions.h"
 #include "platform/message_loop.h"
 #include "serial/com_port.h"
 
@@ -68,7 +69,10 @@ TComThread::TComThread(TCustomComPort* port) : state_(std::make_shared<State>())
     state_->sync = port->SyncMethod();
     if (state_->sync == smWindowSync) state_->window_port = port;
     state_->device->SetCommMask(EventsToMask(port->Events()));
-    thread_ = std::thread([state = state_] { Execute(state); });
+}
+
+void TComThread::Resume() {
+    if (!thread_.joinable()) thread_ = std::thread([state = state_] { Execute(state); });
 }
 
 void TComThread::Stop() {
@@ -80,21 +84,38 @@ void TComThread::Stop() {
     state_->released_changed.notify_all();
 }
 
+namespace {
+// The state of the event thread running on this thread, if any.
+thread_local const void* running_state = nullptr;
+}  // namespace
+
+bool TComThread::InsideOwnDispatch() const { return running_state == state_.get() || state_->dispatching; }
+
+bool TComThread::Finished() const { return state_->finished.load(); }
+
+void TComThread::Abandon() {
+    Stop();
+    state_->window_port = nullptr;
+    state_->abandoned.store(true);
+    state_->device->ReleaseClaim();
+}
+
 TComThread::~TComThread() {
     Stop();
     state_->window_port = nullptr;
-    const bool own_thread = std::this_thread::get_id() == thread_.get_id();
-    if (own_thread || state_->dispatching) {
-        // Joining here would wait for the dispatch we are standing in.
-        state_->abandoned.store(true);
-        state_->device->ReleaseClaim();
-        thread_.detach();
+    if (InsideOwnDispatch()) {
+        // Joining here would wait for the dispatch we are standing in; the port
+        // retires such a thread instead, so this is only a last resort.
+        Abandon();
+        if (thread_.joinable()) thread_.detach();
         return;
     }
+    if (!thread_.joinable()) return;  // never resumed
     platform::JoinServingSynchronize(thread_, [state = state_] { return state->finished.load(); });
 }
 
 void TComThread::Execute(const std::shared_ptr<State>& state) {
+    running_state = state.get();
     platform::SerialDevice& device = *state->device;
     for (;;) {
         uint32_t mask = 0;
@@ -144,9 +165,14 @@ void TComThread::DispatchEvents(const std::shared_ptr<State>& state, TComEvents 
                 if (state->stop.IsSet()) break;
                 if (events.Contains(event)) state->port->DispatchEvent(event);
             }
+        } catch (const platform::EAbort&) {
+            // Silent by definition.
+        } catch (const std::exception& e) {
+            // Reported on the main thread, where the reporter may show a
+            // dialog; only the text crosses threads, the error object stays here.
+            platform::PostTask([message = std::string(e.what())] { throw platform::Exception(message); });
         } catch (...) {
-            // Reported on the main thread, where the reporter may show a dialog.
-            platform::PostTask([error = std::current_exception()] { platform::HandleException(error); });
+            platform::PostTask([] { throw platform::Exception("Unknown error"); });
         }
         break;
     case smWindowSync:

@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "platform/message_loop.h"
@@ -95,11 +96,18 @@ TEST_P(ComPortDeliveryTest, CloseWhileADispatchIsPendingDoesNotHang) {
 
 TEST_P(ComPortDeliveryTest, AHandlerMayCloseAndReopenThePort) {
     std::atomic<int> closes{0};
+    // Without a hand-over the handler runs beside the main thread, which must
+    // be done with the port first: the owner's own synchronisation.
+    std::mutex opening;
     port.OnRxChar = [&](TObject*, int32_t) {
+        std::lock_guard lock(opening);
         port.Close();
         ++closes;
     };
-    port.Open();
+    {
+        std::lock_guard lock(opening);
+        port.Open();
+    }
     pty.Send("x");
     ASSERT_TRUE(WaitUntil([&] { return closes.load() == 1; }, 3000));
     EXPECT_FALSE(port.Connected());
