@@ -94,7 +94,9 @@ TEST(VirtualSpeed, GrowsDownhillAndDiesAwayOnTheFlatOnceWithinTolerance) {
             const double before = d.VirtualSpeed;
             d.UpdateVirtualSpeed(30);
             EXPECT_NEAR(d.VirtualSpeed, c.decay[step], kExact) << "flat step " << step + 1;
-            if (c.decay[step] > 0) EXPECT_NEAR(before - d.VirtualSpeed, 2.5 * d.VirtualPowerTerm * 9.8 / 90, kExact);
+            if (c.decay[step] > 0) {
+                EXPECT_NEAR(before - d.VirtualSpeed, 2.5 * d.VirtualPowerTerm * 9.8 / 90, kExact);
+            }
         }
     }
 }
@@ -147,8 +149,8 @@ protected:
     }
 
     platform::ScopedTickCountOverride tick{1000};
+    int steps = 0;  // before the device, which outlives nothing it reports to
     TQuarixDevice dev;
-    int steps = 0;
 };
 
 }  // namespace

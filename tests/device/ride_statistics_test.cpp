@@ -66,9 +66,12 @@ protected:
         Step(dev);
     }
 
+    // Declared before the device: its destructor stops the ride, and the
+    // handlers it raises then must still find what they write to.
     platform::ScopedTickCountOverride tick{1000};
-    TQuarixDevice dev;
     StatsLog stats;
+    std::vector<std::string> events;
+    TQuarixDevice dev;
 };
 
 // The same, but measurements come from SimulateReadings (default constants:
@@ -101,7 +104,9 @@ TEST(RoundDecimals, RoundsHalvesAwayFromZeroAndSnapsNearZeroToZero) {
                                         << ")");
         const long double r = platform::RoundDecimals(c.decimals, c.value);
         EXPECT_NEAR(static_cast<double>(r), static_cast<double>(c.expected), 1e-15);
-        if (c.expected == 0) EXPECT_EQ(r, 0.0L);  // exactly 0, not a tiny residue
+        if (c.expected == 0) {
+            EXPECT_EQ(r, 0.0L);  // exactly 0, not a tiny residue
+        }
     }
 }
 
@@ -501,7 +506,6 @@ TEST_F(SimulatedRide, AverageCadenceNeedsACadenceAndSomeRideTime) {
 }
 
 TEST_F(SimulatedRide, ACourseEndsAtTheFirstStepThatReachesItsDistance) {
-    std::vector<std::string> events;
     dev.OnAfterStop = [&](platform::TObject*) { events.push_back("AfterStop"); };
     dev.OnCourseFinished = [&](platform::TObject*) { events.push_back("CourseFinished"); };
     dev.SetCourseDistance(0.05L);  // 50 m: 8.3147 m a second at 30 km/h

@@ -36,7 +36,10 @@ class SimulatedConsoleRide : public ::testing::TestWithParam<double> {};
 
 TEST_P(SimulatedConsoleRide, TenSecondsAtThirtyGiveSpeedDistanceAndAverageWithinOnePercent) {
     const double version = GetParam();
-    ConsoleSimulator sim({.version = version, .speed_kmh = kKmh});
+    console_sim::ConsoleOptions options;
+    options.version = version;
+    options.speed_kmh = kKmh;
+    ConsoleSimulator sim(options);
     sim.Start();
 
     TQuarixDevice d;
