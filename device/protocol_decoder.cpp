@@ -52,19 +52,13 @@ constexpr IdentificationAnswer kIdentificationAnswers[] = {
     {0x5A, 5.5, true}, {0x5C, 7, true}, {0x5E, 8, true},
 };
 
-// Bytes a message type reads, by generation. The framer can hand over a frame
-// cut short by an early stop byte; such a frame is dropped rather than read
-// past its end or decoded from invented bytes.
-size_t RequiredLength(uint8_t type, bool long_frames) {
-    switch (type) {
-        case kMsgIdentification: return 3;
-        case kMsgRollData: return long_frames ? 9 : 4;
-        case kMsgDistanceCounter: return 5;
-        case kMsgSerialNumber: return long_frames ? 7 : 5;
-        case kMsgRawFrame: return 2;
-        case kMsgProductVersion: return 3;
-        default: return 2;
-    }
+// Length of a whole frame of a message type: identification answers are short
+// frames in every generation. The short-frame framer can hand over a packet cut
+// short by an early stop byte; such a frame is rejected rather than read past
+// its end or decoded with its stop byte taken for data.
+size_t WholeFrameLength(uint8_t type, bool long_frames) {
+    if (type == kMsgIdentification || !long_frames) return kShortFrameLength;
+    return kLongFrameLength;
 }
 
 bool IsDecodedType(uint8_t type) {
@@ -182,17 +176,22 @@ void TQuarixDevice::DecodeMessage(const std::string& data) {
         DoMessageRejected(data);
         return;
     }
-    if (data.size() < 2) return;
-    const uint8_t type = ByteAt(data, 1);
-    const bool long_frames = version_ > 4;
-    if (data.size() < RequiredLength(type, long_frames)) return;
-
-    if (type == kMsgIdentification) {
-        DecodeIdentification(data);
+    if (data.size() < 2) {
+        DoMessageRejected(data);
         return;
     }
-    if (!IsDecodedType(type)) {
+    const uint8_t type = ByteAt(data, 1);
+    const bool long_frames = version_ > 4;
+    if (type != kMsgIdentification && !IsDecodedType(type)) {
         if (!long_frames) DoMessageRejected(data);
+        return;
+    }
+    if (data.size() < WholeFrameLength(type, long_frames)) {
+        DoMessageRejected(data);
+        return;
+    }
+    if (type == kMsgIdentification) {
+        DecodeIdentification(data);
         return;
     }
 

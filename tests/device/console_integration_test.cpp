@@ -1,0 +1,177 @@
+// The device against a simulated trainer console over a real pseudo-terminal:
+// identification, keep-alive answers, a silent console and an unplugged one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "device/quarix_device.h"
+#include "device_test_support.h"
+#include "platform/message_loop.h"
+#include "test_support.h"
+#include "tools/console_sim/console_simulator.h"
+
+using console_sim::ConsoleOptions;
+using console_sim::ConsoleSimulator;
+using device::TQuarixDevice;
+using device_test::EventLog;
+using testing_support::WaitUntil;
+
+namespace {
+
+ConsoleOptions Console(double version, double speed_kmh) {
+    ConsoleOptions options;
+    options.version = version;
+    options.speed_kmh = speed_kmh;
+    return options;
+}
+
+bool IsCommand(const std::string& frame, int command) {
+    return frame.size() == 6 && static_cast<uint8_t>(frame[1]) == command;
+}
+
+// The search's way of finding a console: open, let the line settle, identify.
+bool OpenAndIdentify(TQuarixDevice& d, const ConsoleSimulator& sim) {
+    d.SetComPortPort(sim.SlavePath());
+    d.Port()->Open();
+    platform::WaitProcessing(200);
+    return d.Identify(100);
+}
+
+}  // namespace
+
+class ConsoleIdentifyTest : public ::testing::TestWithParam<double> {};
+
+TEST_P(ConsoleIdentifyTest, IdentifyFindsTheConsoleAndAsksForItsNumbers) {
+    const double version = GetParam();
+    ConsoleSimulator sim(Console(version, 25));
+    sim.Start();
+    EventLog log;
+    TQuarixDevice d;
+    log.Attach(d);
+
+    ASSERT_TRUE(OpenAndIdentify(d, sim));
+    EXPECT_EQ(d.Version(), version);
+    EXPECT_TRUE(d.Connected());
+    EXPECT_EQ(d.Status(), device::qsConnected);
+    EXPECT_NE(std::find(log.events.begin(), log.events.end(), "Connected"), log.events.end());
+
+    EXPECT_TRUE(sim.WaitForFrame([](const std::string& f) { return IsCommand(f, 0x03); }, 2000));
+    EXPECT_TRUE(sim.WaitForFrame([](const std::string& f) { return IsCommand(f, 0x09); }, 2000));
+    // The answers come back and are decoded in the generation found.
+    EXPECT_TRUE(WaitUntil([&] { return d.SerialNumber != 0 && d.ProductVersion != 0; }, 2000));
+
+    // Measurements flow: the roller turns.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return std::any_of(log.messages.begin(), log.messages.end(), [](const device_test::Message& m) {
+                return m.type == device::qmRollData && m.value1 > 0;
+            });
+        },
+        2000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Generations, ConsoleIdentifyTest, ::testing::Values(4.0, 5.0, 7.0));
+
+TEST(ConsoleKeepAlive, EveryShortFrameIsAnsweredWithAResistanceCommand) {
+    ConsoleSimulator sim(Console(4, 20));
+    sim.Start();
+    TQuarixDevice d;
+    ASSERT_TRUE(OpenAndIdentify(d, sim));
+    d.SetSecurityActive(false);
+    d.SetQuarixResistance(77);
+    d.Start();
+    platform::WaitProcessing(1500);
+
+    // Every frame the console sent, answers to its requests included.
+    std::string sent;
+    for (const auto& chunk : sim.Sent()) sent += chunk.bytes;
+    const size_t frames_sent = device_test::SplitFrames(sent, 6).size();
+    std::vector<std::string> answers;
+    for (const auto& frame : sim.ReceivedFrames6())
+        if (IsCommand(frame.bytes, 0x01)) answers.push_back(frame.bytes);
+    ASSERT_GE(sim.State().measurements_sent, 10u);
+    // One answer per frame; the last one may still be on its way.
+    EXPECT_GE(answers.size() + 1, frames_sent);
+    EXPECT_LE(answers.size(), frames_sent);
+    EXPECT_EQ(static_cast<uint8_t>(answers.back()[2]), 77);
+}
+
+TEST(ConsoleSupervision, ASilentConsoleIsRepairedAndStaysConnected) {
+    ConsoleSimulator sim(Console(4, 15));
+    sim.Start();
+    EventLog log;
+    TQuarixDevice d;
+    ASSERT_TRUE(OpenAndIdentify(d, sim));
+    log.Attach(d);
+    int closes = 0, opens = 0;
+    d.OnComPortAfterClose = [&](platform::TObject*) { ++closes; };
+    d.OnComPortAfterOpen = [&](platform::TObject*) { ++opens; };
+
+    const size_t mark = sim.FrameMark();
+    sim.SetSilent(true);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return std::find(log.events.begin(), log.events.end(), "Error(3,614,-1)") != log.events.end(); },
+        5000));
+    EXPECT_TRUE(d.Connected());
+    EXPECT_GE(closes, 1);
+    EXPECT_GE(opens, 1);
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "Disconnected"), 0);
+    const std::vector<std::string> expected_start{"RepairingConnection", "Error(2,720,1)", "Error(2,611,-1)",
+                                                  "Error(3,614,-1)"};
+    ASSERT_GE(log.events.size(), expected_start.size());
+    EXPECT_EQ(std::vector<std::string>(log.events.begin(), log.events.begin() + 4), expected_start);
+    EXPECT_TRUE(sim.WaitForFrame([](const std::string& f) { return IsCommand(f, 0x08); }, 2000, mark));
+
+    // The console speaks again: the next identification answer brings the stream back.
+    sim.SetSilent(false);
+    log.Clear();
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return std::any_of(log.messages.begin(), log.messages.end(),
+                               [](const device_test::Message& m) { return m.type == device::qmRollData; });
+        },
+        5000));
+    EXPECT_TRUE(d.Connected());
+}
+
+TEST(ConsoleSupervision, AnUnpluggedConsoleIsGivenUpAfterDisconMaxTry) {
+    ConsoleSimulator sim(Console(4, 15));
+    sim.Start();
+    EventLog log;
+    TQuarixDevice d;
+    ASSERT_TRUE(OpenAndIdentify(d, sim));
+    d.SetDisconMaxTry(2);
+    log.Attach(d);
+    bool lost = false;
+    d.OnConnectionLost = [&](platform::TObject*) { lost = true; };
+
+    sim.Unplug();
+    ASSERT_TRUE(WaitUntil([&] { return lost; }, 15000));
+    EXPECT_FALSE(d.Connected());
+    EXPECT_EQ(d.Status(), device::qsDisconnected);
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "RepairingConnection"), 1);
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "Error(2,710,-1)"), 2);
+    EXPECT_NE(std::find(log.events.begin(), log.events.end(), "Error(2,711,2)"), log.events.end());
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "Disconnected"), 1);
+}
+
+TEST(ConsoleSupervision, ALongFrameConsoleIsFoundAgainAfterBeingReplugged) {
+    ConsoleSimulator sim(Console(7, 30));
+    sim.Start();
+    EventLog log;
+    TQuarixDevice d;
+    ASSERT_TRUE(OpenAndIdentify(d, sim));
+    d.SetDisconDelayBetweenCloseOpenPort(300);
+    log.Attach(d);
+
+    sim.Unplug();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return std::find(log.events.begin(), log.events.end(), "Error(2,710,-1)") != log.events.end(); },
+        10000));
+    sim.Replug();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return std::find(log.events.begin(), log.events.end(), "Error(3,614,-1)") != log.events.end(); },
+        10000));
+    EXPECT_TRUE(d.Connected());
+    EXPECT_TRUE(WaitUntil([&] { return d.Version() == 7 && d.Port()->Connected(); }, 5000));
+}

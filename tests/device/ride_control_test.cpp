@@ -1,0 +1,159 @@
+// Ride status changes and the ride operations Start, Pause and Stop.
+#include <gtest/gtest.h>
+
+#include "device_test_support.h"
+#include "platform/tick_count.h"
+
+using device::TQuarixDevice;
+using device_test::BarePty;
+using device_test::Bytes;
+using device_test::EventLog;
+using device_test::RecordingDevice;
+
+namespace {
+
+class RideTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        d.SetConnectionSurvey(false);
+        d.SetSecurityActive(false);  // resistance levels are stored as written
+        d.SetConnected(true);
+        log.Attach(d);
+    }
+
+    platform::ScopedTickCountOverride clock{10000};
+    EventLog log;  // outlives the device, whose teardown raises events
+    RecordingDevice d;
+};
+
+}  // namespace
+
+TEST_F(RideTest, StartRaisesBeforeStartThenRunsFromTheStopMark) {
+    d.SetStatsInterval(700);
+    d.Start();
+    EXPECT_EQ(log.events, (std::vector<std::string>{"BeforeStart", "Status(4->2)"}));
+    EXPECT_EQ(d.Status(), device::qsRunning);
+    EXPECT_TRUE(d.TimerStats()->Enabled());
+    EXPECT_EQ(d.TimerStats()->Interval(), 700u);
+    EXPECT_EQ(d.StartTick, 10000u);
+    EXPECT_EQ(d.PauseTick, 0u);
+
+    // Start while running begins a new ride through the same silent mark.
+    log.Clear();
+    d.Start();
+    EXPECT_EQ(log.events, (std::vector<std::string>{"BeforeStart", "Status(4->2)"}));
+}
+
+TEST_F(RideTest, StartAndPauseDoNothingWhileDisconnected) {
+    d.SetConnected(false);
+    log.Clear();
+    d.Start();
+    d.Pause();
+    EXPECT_TRUE(log.events.empty());
+    EXPECT_FALSE(d.TimerStats()->Enabled());
+    EXPECT_EQ(d.Status(), device::qsDisconnected);
+}
+
+TEST_F(RideTest, APausedRideResumesWithoutCountingThePause) {
+    d.Start();
+    d.TotalRollCount = 40;
+    clock.Advance(5000);
+    d.TimerStats()->SetElapsedTime(5000);
+    d.Pause();
+    EXPECT_FALSE(d.TimerStats()->Enabled());
+    EXPECT_EQ(d.PauseTick, 15000u);
+    EXPECT_EQ(d.PausedRollCount, 40);
+
+    d.TotalRollCount = 55;  // anything counted meanwhile is not the ride's
+    d.LastRollEvents = 3;
+    clock.Advance(10000);
+    log.Clear();
+    d.Start();
+    EXPECT_EQ(log.events, (std::vector<std::string>{"BeforeStart", "Status(3->2)"}));
+    EXPECT_EQ(d.StartTick, 20000u);  // ride time continues from 5 s
+    EXPECT_EQ(platform::GetTickCount() - d.StartTick, 5000u);
+    EXPECT_EQ(d.TimerStats()->LapTime(), 5000u);
+    EXPECT_EQ(d.TotalRollCount, 40);
+    EXPECT_EQ(d.LastRollEvents, 0);
+    EXPECT_TRUE(d.TimerStats()->Enabled());
+}
+
+TEST_F(RideTest, PauseTakesEffectBeforeItsEventAndStopsTheBrake) {
+    BarePty pty;
+    d.SetComPortPort(pty.SlavePath());
+    d.Port()->Open();
+    d.Start();
+    log.Clear();
+    d.OnBeforePause = [&](platform::TObject*) {
+        log.events.push_back("BeforePause");
+        EXPECT_EQ(d.Status(), device::qsPaused);
+    };
+    d.Pause();
+    EXPECT_EQ(log.events, (std::vector<std::string>{"Status(2->3)", "BeforePause"}));
+    EXPECT_EQ(pty.ReadFor(100), Bytes({0xF0, 0x01, 0x00, 0x00, 0x00, 0xF7}));
+}
+
+TEST_F(RideTest, OnBeforeStopCanRefuseTheStop) {
+    d.Start();
+    log.Clear();
+    d.OnBeforeStop = [&](platform::TObject* sender, bool& can_continue) {
+        EXPECT_EQ(sender, &d);
+        EXPECT_TRUE(can_continue);
+        can_continue = false;
+    };
+    d.Stop();
+    EXPECT_EQ(d.Status(), device::qsRunning);
+    EXPECT_TRUE(d.TimerStats()->Enabled());
+    EXPECT_TRUE(log.events.empty());
+    EXPECT_TRUE(static_cast<bool>(d.ConnectionSurveyTimer()->OnTimer));
+}
+
+TEST_F(RideTest, StopFromConnectedZeroesTheSpeedsAndResetsTheBrake) {
+    d.SetInitialResistance(20);
+    d.SetQuarixResistance(90);
+    d.SetQuarixElevation(30);
+    d.Speed = 21;
+    d.MeanSpeed = 20;
+    d.ShortMeanSpeed = 19;
+    log.Clear();
+    d.Stop();
+    EXPECT_EQ(log.events, (std::vector<std::string>{"BeforeStop", "Status(1->4)", "AfterStop"}));
+    EXPECT_EQ(d.Speed, 0);
+    EXPECT_EQ(d.MeanSpeed, 0);
+    EXPECT_EQ(d.ShortMeanSpeed, 0);
+    EXPECT_EQ(d.QuarixResistance(), 20);
+    EXPECT_EQ(d.QuarixElevation(), 0);
+}
+
+TEST_F(RideTest, StopDetachesTheSurveyTickWhileItsHandlersRunAndPutsItBack) {
+    bool attached_during_stop = true;
+    d.OnAfterStop = [&](platform::TObject*) {
+        attached_during_stop = static_cast<bool>(d.ConnectionSurveyTimer()->OnTimer);
+        throw std::runtime_error("handler failed");
+    };
+    EXPECT_THROW(d.Stop(), std::runtime_error);
+    EXPECT_FALSE(attached_during_stop);
+    EXPECT_TRUE(static_cast<bool>(d.ConnectionSurveyTimer()->OnTimer));
+    d.OnAfterStop = nullptr;  // the handler's flag dies with this test body
+}
+
+TEST_F(RideTest, DisconnectingFromConnectedStopsThenDisconnects) {
+    d.SetConnected(false);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"Status(1->4)", "AfterStop", "Status(4->0)", "Disconnected"}));
+}
+
+TEST_F(RideTest, SetStatusActsOnTheStatusAHandlerLeaves) {
+    d.Speed = 12;
+    d.OnQuarixDeviceStatusChanged = [&](platform::TObject*, device::TQuarixDeviceStatus, device::TQuarixDeviceStatus n) {
+        log.events.push_back(platform::Format("Status(->%d)", n));
+        if (n == device::qsPaused) d.SetStatus(device::qsStopped);
+    };
+    d.SetStatus(device::qsPaused);
+    EXPECT_EQ(d.Status(), device::qsStopped);
+    EXPECT_EQ(d.Speed, 0);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"Status(->3)", "Status(->4)"}));
+
+    log.Clear();
+    d.SetStatus(device::qsStopped);  // unchanged: nothing
+    EXPECT_TRUE(log.events.empty());
+}
