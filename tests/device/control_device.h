@@ -33,6 +33,7 @@ public:
     using TQuarixDevice::CheckHeartAlarm;
     using TQuarixDevice::ConsoleKey;
     using TQuarixDevice::HeartSurveyTick;
+    using TQuarixDevice::StatsTimerTick;
 
     int32_t Send(const std::string& data) override {
         sent.push_back(data);

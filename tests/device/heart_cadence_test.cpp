@@ -404,6 +404,43 @@ TEST(HeartAlarm, AZeroHighLimitGivesZeroPercentInsteadOfDividing) {
     EXPECT_EQ(seen, 0);
 }
 
+TEST(HeartAlarm, StatisticsStepDropsAVanishingSignalBeforeCheckingTheLimits) {
+    struct Case {
+        bool heart_enabled;
+        int32_t heart_rate;
+        bool still_active;
+        int alarms;
+        int32_t percent_delta;
+        int32_t heart_rate_after;
+    };
+    const Case cases[] = {
+        {true, 30, false, 0, 0, 0},    // below 35: no signal, so no alarm
+        {true, 35, true, 1, 30, 35},   // a low alarm: Round(15 / 50 * 100)
+        {true, 40, true, 1, 20, 40},
+        {true, 120, true, 0, 0, 120},
+        {false, 170, false, 0, 0, 0},  // heart off: the rate is cleared, never checked
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.heart_rate);
+        ControlDevice dev;
+        dev.SetHeartEnabled(c.heart_enabled);
+        ASSERT_EQ(dev.HeartConnectionActive(), c.heart_enabled);
+        int alarms = 0;
+        dev.OnAlarmHeart = [&](platform::TObject*, int32_t percent, bool, bool, bool& do_stop) {
+            ++alarms;
+            EXPECT_EQ(percent, c.percent_delta);
+            do_stop = false;
+        };
+        dev.HeartRate = c.heart_rate;
+        dev.AverageHeartRate = 99;
+        dev.StatsTimerTick(dev.TimerStats());
+        EXPECT_EQ(dev.HeartConnectionActive(), c.still_active);
+        EXPECT_EQ(alarms, c.alarms);
+        EXPECT_EQ(dev.HeartRate, c.heart_rate_after);
+        if (!c.still_active) EXPECT_EQ(dev.AverageHeartRate, 0);
+    }
+}
+
 TEST(HeartAlarm, AverageHeartRateIsUpdatedByEveryCheck) {
     ControlDevice dev;
     dev.HeartRate = 100;  // no alarm
