@@ -8,6 +8,7 @@
 
 #include "app/controls/top_most_windows.h"
 #include "platform/error_reporting.h"
+#include "platform/message_loop.h"
 
 namespace app {
 
@@ -156,6 +157,11 @@ void ShowErrorMessage(const std::string& message) noexcept {
     try {
         if (QApplication::instance() == nullptr) {
             std::fprintf(stderr, "%s\n", ErrorBoxText(message).c_str());
+            return;
+        }
+        if (!platform::IsMainThread()) {
+            // Windows belong to the main thread; the box shows at its next pass.
+            platform::PostTask([message] { ShowErrorMessage(message); });
             return;
         }
         QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),

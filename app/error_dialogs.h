@@ -78,7 +78,8 @@ void ShowApplicationMessage(const std::string& text, TMessageBoxIcon icon, bool 
 std::string ErrorBoxText(const std::string& message);
 
 // The central reporting: a message box with the error icon, the application
-// title as caption and ErrorBoxText(message). Never throws.
+// title as caption and ErrorBoxText(message). Never throws. From a worker
+// thread the box is handed to the main thread.
 void ShowErrorMessage(const std::string& message) noexcept;
 
 // Routes platform::HandleException to ShowErrorMessage.

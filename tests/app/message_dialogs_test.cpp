@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/controls/progress_dialog.h"
@@ -161,6 +162,28 @@ TEST(ErrorReporting, AnErrorEscapingAHandlerShowsAnErrorBoxAndTheLoopCarriesOn) 
     platform::HandleException(std::make_exception_ptr(platform::EAbort()));
     platform::SetErrorReporter({});
     EXPECT_FALSE(shown);
+}
+
+TEST(ErrorReporting, AnErrorReportedOnAWorkerShowsOnTheMainThread) {
+    app::InstallErrorReporter();
+    app::ScopedQtMessagePump pump;
+    SeenDialog seen;
+    RecordAndAnswer(seen, "");
+    std::thread worker([] {
+        platform::HandleException(std::make_exception_ptr(platform::Exception("Write error")));
+    });
+    worker.join();
+    QEventLoop loop;
+    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!seen.caption.empty()) loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+    platform::SetErrorReporter({});
+    EXPECT_EQ(seen.caption, "CalibrationTool");
+    EXPECT_EQ(seen.text, "Write error.");
 }
 
 TEST(ApplicationMessage, CaptionIsTheTitleWithTheChosenIcon) {

@@ -69,7 +69,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, NerraProgressBarRange,
                                          RangeCase{app::prm16Bit, -1, 10, k16Bit},
                                          RangeCase{app::prm16Bit, 0, 65536, k16Bit},
                                          // the order check comes before the 16-bit one
-                                         RangeCase{app::prm16Bit, 70000, 10, kOutOfRange}));
+                                         RangeCase{app::prm16Bit, 70000, 10, kOutOfRange}),
+                         [](const testing::TestParamInfo<RangeCase>& info) {
+                             const RangeCase& c = info.param;
+                             auto number = [](int32_t v) { return (v < 0 ? "minus" : "") + std::to_string(v < 0 ? -v : v); };
+                             return std::string(c.mode == app::prm16Bit ? "Bits16_" : "Bits32_") + number(c.min) + "_" +
+                                    number(c.max);
+                         });
 
 TEST(NerraProgressBar, RangeErrorsAreTheirKinds) {
     TNerraProgressBar bar;
