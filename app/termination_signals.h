@@ -1,0 +1,32 @@
+#pragma once
+// SIGTERM, SIGINT and SIGHUP close the application's windows as the user
+// would, so the window's destroy handler still stops the ride and lets go of
+// the serial port. The signal handler only writes a byte to a pipe; the
+// closing happens on the main thread, in Qt's loop.
+#include <QObject>
+#include <QSocketNotifier>
+#include <memory>
+
+namespace app {
+
+class QuitOnTerminationSignals : public QObject {
+    Q_OBJECT
+
+public:
+    // Installs the handlers (main thread, after the QApplication).
+    QuitOnTerminationSignals();
+    // Puts the previous handlers back.
+    ~QuitOnTerminationSignals() override;
+
+    // The signal that arrived, 0 if none.
+    int ReceivedSignal() const { return received_; }
+
+private:
+    void OnSignalByte();
+
+    int pipe_[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier_;
+    int received_ = 0;
+};
+
+}  // namespace app
