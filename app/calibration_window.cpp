@@ -73,7 +73,14 @@ TForm1::TForm1(QWidget* parent)
         auto* button = new QPushButton(QString::fromUtf8(caption), this);
         button->setObjectName(QString::fromUtf8(name));
         button->setGeometry(left, 16, 75, 25);
-        connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        // An error must not unwind through Qt: it goes to the central reporting.
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            try {
+                (this->*handler)();
+            } catch (...) {
+                platform::HandleCurrentException();
+            }
+        });
         return button;
     };
     Btn_P1 = make_button("Btn_P1", "P1", 16, &TForm1::Btn_P1Click);

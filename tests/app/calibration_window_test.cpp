@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "gui_test_support.h"
+#include "platform/error_reporting.h"
+#include "platform/exceptions.h"
 #include "platform/format.h"
 
 using app::TForm1;
@@ -346,6 +348,23 @@ TEST_F(CalibrationWindow, CaptionHandlersWriteThroughTheApplicationsMainWindow) 
     other.qdvConnected(other.qdv.get());  // `form` is the main window
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Calibration tool - Connected"));
     EXPECT_EQ(other.windowTitle(), QStringLiteral("Calibration tool"));
+}
+
+// A trainer whose brake command fails on the line.
+class FailingDevice : public device::TQuarixDevice {
+public:
+    void SetQuarixResistance(int32_t) override { throw platform::Exception("Write error"); }
+};
+
+TEST_F(CalibrationWindow, AnErrorInAClickIsReportedAndTheWindowCarriesOn) {
+    form.qdv = std::make_unique<FailingDevice>();
+    std::vector<std::string> reported;
+    platform::SetErrorReporter([&](const std::string& m) { reported.push_back(m); });
+    form.Btn_P3->click();
+    form.Btn_P3->click();
+    platform::SetErrorReporter({});
+    EXPECT_EQ(reported, (std::vector<std::string>{"Write error", "Write error"}));
+    EXPECT_EQ(form.TargetSpeed, 40.0);  // the steps before the command were done
 }
 
 TEST(CalibrationWindowLifetime, DestroyStopsTheRideAndDisconnects) {
