@@ -96,6 +96,28 @@ TEST(ConsoleKeepAlive, EveryShortFrameIsAnsweredWithAResistanceCommand) {
     EXPECT_EQ(static_cast<uint8_t>(answers.back()[2]), 77);
 }
 
+// The byte protocol has no framer: the device reads the status bytes itself
+// and answers every chunk with one byte, the level while a ride runs.
+TEST(ConsoleKeepAlive, ByteProtocolChunksAreAnsweredWithTheLevelWhileRiding) {
+    ConsoleSimulator sim(Console(3, 25));
+    sim.Start();
+    TQuarixDevice d;
+    d.SetVersion(3);
+    ASSERT_TRUE(OpenAndIdentify(d, sim));
+    EXPECT_EQ(d.Framer()->ComPort(), nullptr);
+    d.SetSecurityActive(false);
+    d.SetQuarixResistance(0x21);
+    const size_t before = sim.ReceivedBytes().size();
+    d.Start();
+    platform::WaitProcessing(600);
+
+    const std::string replies = sim.ReceivedBytes().substr(before);
+    ASSERT_GE(replies.size(), 5u);
+    EXPECT_EQ(replies.find_first_not_of('\x21'), std::string::npos) << device_test::Hex(replies);
+    EXPECT_TRUE(WaitUntil([&] { return d.Speed > 0; }, 2000));
+    EXPECT_GT(d.TotalRollCount, 0);
+}
+
 TEST(ConsoleSupervision, ASilentConsoleIsRepairedAndStaysConnected) {
     ConsoleSimulator sim(Console(4, 15));
     sim.Start();

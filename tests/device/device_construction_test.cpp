@@ -194,6 +194,24 @@ TEST(DeviceConstruction, DestroyingADeviceThatNeverConnectedRaisesOnlyWhatStopRa
     EXPECT_EQ(log.events, (std::vector<std::string>{"Status(0->4)", "AfterStop"}));
 }
 
+TEST(DeviceConstruction, DestroyingAConnectedDeviceClosesItsPortWithoutDisconnectingEvents) {
+    device_test::BarePty pty;
+    EventLog log;
+    int port_events = 0;
+    {
+        TQuarixDevice d;
+        d.SetConnectionSurvey(false);
+        d.SetComPortPort(pty.SlavePath());
+        d.Port()->Open();
+        d.SetConnected(true);
+        log.Attach(d);
+        d.OnComPortBeforeClose = [&](platform::TObject*) { ++port_events; };
+        d.OnComPortAfterClose = [&](platform::TObject*) { ++port_events; };
+    }
+    EXPECT_EQ(log.events, (std::vector<std::string>{"BeforeStop", "Status(1->4)", "AfterStop"}));
+    EXPECT_EQ(port_events, 0);
+}
+
 TEST(DeviceConstruction, TheFrameSearchLengthIsSharedByEveryDevice) {
     TQuarixDevice first;
     TQuarixDevice::PendingFrameLength = 10;
