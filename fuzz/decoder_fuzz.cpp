@@ -118,8 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         d.SetSpeedArrayLength(speed_len);
         d.SetHeartArrayLength(heart_len);
         d.SetCadenceArrayLength(cadence_len);
-        d.SetPrecisionSpeed(in.Byte() % 10);
-        d.SetPrecisionDistance(in.Byte() % 10);
+        d.SetPrecisionSpeed(static_cast<int8_t>(in.Byte()));
+        d.SetPrecisionDistance(static_cast<int8_t>(in.Byte()));
         d.SetRiderWeight(in.Byte());
         d.SetCourseDistance(in.Word());
         d.SetQuarixResistance(static_cast<int16_t>(in.Word()));
