@@ -209,30 +209,32 @@ void TQuarixDevice::DecodeMessage(const std::string& data) {
                 if (status_ == qsDisconnected) return;
                 Speed = ComputeSpeed(Speed, static_cast<double>(roll));
                 if (status_ == qsRunning) AddRollEvents(roll);
+                // In debug mode heart and cadence are the status byte's pulses.
                 if (!debug_mode_) {
-                    const uint32_t heart_period = Word16(data, 7);
-                    const double bpm = heart_period == 0 || heart_period >= 65535 ? 0 : 60000.0 / heart_period;
-                    heart = bpm;
-                    if (heart != LastHeartRate) {
-                        if (bpm > 0) {
-                            HeartSeen = true;
-                            HeartRate = hr_filter2_active_ ? FilterHeartRate2(bpm) : FilterHeartRate(bpm);
-                            if (OnInstantHeart) {
-                                DoInstantHeart(platform::Format("%d\t%d\t%s", static_cast<int>(std::trunc(60000.0 / bpm)),
-                                                                0, ""));
-                            }
+                    const uint32_t period = Word16(data, 7);
+                    heart = period == 0 || period >= 65535 ? 0.0 : 60000.0 / period;
+                }
+                if (heart != LastHeartRate) {
+                    if (heart > 0) {
+                        const double bpm = static_cast<double>(heart);
+                        HeartSeen = true;
+                        HeartRate = hr_filter2_active_ ? FilterHeartRate2(bpm) : FilterHeartRate(bpm);
+                        if (OnInstantHeart) {
+                            DoInstantHeart(
+                                platform::Format("%d\t%d\t%s", static_cast<int>(std::trunc(60000.0 / bpm)), 0, ""));
                         }
-                        LastHeartRate = heart;
                     }
-                    const uint32_t cadence_period = Word16(data, 5);
-                    const double rpm = cadence_period <= 200 || cadence_period >= 65535 ? 0 : 60000.0 / cadence_period;
-                    cadence = rpm;
-                    if (rpm > 0) {
-                        AddCadence(static_cast<int32_t>(platform::Round(rpm)));
-                        if (OnInstantCadence) {
-                            DoInstantCadence(platform::FormatFixed(rpm, 2) +
-                                             platform::Format("\t%d\t%d", Cadence, static_cast<int>(CadenceArray.size())));
-                        }
+                    LastHeartRate = heart;
+                }
+                if (!debug_mode_) {
+                    const uint32_t period = Word16(data, 5);
+                    cadence = period <= 200 || period >= 65535 ? 0.0 : 60000.0 / period;
+                }
+                if (cadence > 0) {
+                    AddCadence(static_cast<int32_t>(platform::Round(cadence)));
+                    if (OnInstantCadence) {
+                        DoInstantCadence(platform::FormatFixed(cadence, 2) +
+                                         platform::Format("\t%d\t%d", Cadence, static_cast<int>(CadenceArray.size())));
                     }
                 }
             } else {

@@ -140,11 +140,16 @@ TEST_F(DecoderTest, DebugModeTakesRollValueAndThePulseBits) {
     d.SetDebugMode(true);
     d.SetRollValue(7);
     d.DecodeMessage(LongRollFrame(0x30, 1000, 1000, 1000));
-    EXPECT_EQ(d.calls, (std::vector<StepCall>{{"ComputeSpeed", 7}}));
+    EXPECT_EQ(d.calls, (std::vector<StepCall>{{"ComputeSpeed", 7}, {"FilterHeartRate", 1}, {"AddCadence", 1}}));
     ASSERT_EQ(log.messages.size(), 1u);
     EXPECT_EQ(log.messages[0].value1, 7);
     EXPECT_EQ(log.messages[0].value2, 1);
     EXPECT_EQ(log.messages[0].value3, 1);
+
+    // No pulse bits: nothing reaches the heart and cadence steps.
+    d.calls.clear();
+    d.DecodeMessage(LongRollFrame(0x00, 1000, 1000, 1000));
+    EXPECT_EQ(d.calls, (std::vector<StepCall>{{"ComputeSpeed", 7}}));
 }
 
 TEST_F(DecoderTest, StatusBitsReportOnlyTheLowestKey) {
