@@ -34,6 +34,8 @@ ProbeOutcome OutcomeOfOsError(int os_error) {
     case ENODEV:
     case ENXIO:
         return ProbeOutcome::Missing;
+    case ENOTTY:
+        return ProbeOutcome::NotSerial;
     default:
         return ProbeOutcome::Failed;
     }
@@ -72,6 +74,8 @@ std::string DescribeProbe(const PortProbe& probe) {
     }
     case ProbeOutcome::Missing:
         return "no such device (unplugged?)";
+    case ProbeOutcome::NotSerial:
+        return "not a serial port";
     case ProbeOutcome::Failed:
         break;
     }

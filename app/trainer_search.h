@@ -25,6 +25,7 @@ enum class ProbeOutcome {
     InUse,             // another program holds the port
     PermissionDenied,  // the user may not open the device
     Missing,           // no such device (unplugged, mistyped)
+    NotSerial,         // the name is not a terminal device
     Failed,            // any other error while opening; see `error`
 };
 

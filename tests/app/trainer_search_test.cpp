@@ -115,7 +115,7 @@ TEST_F(SearchTest, PortsThatCannotBeOpenedAreSkippedSilently) {
     HeldPort other_program(busy.Name());
     ASSERT_TRUE(other_program.Held());
     auto console = StartConsole(folder_, "trainer", 6);
-    ScopedPortList ports(busy.Name() + "," + folder_.Path("missing") + "," + folder_.Path("trainer"));
+    ScopedPortList ports(busy.Name() + "," + folder_.Path("missing") + "," + folder_.Path("trainer") + ",/dev/null");
     DialogResponder no_dialog_expected;
     app::TrainerSearchReport report;
 
@@ -123,11 +123,14 @@ TEST_F(SearchTest, PortsThatCannotBeOpenedAreSkippedSilently) {
 
     EXPECT_EQ(qdv().Version(), 6);
     EXPECT_TRUE(no_dialog_expected.Seen().empty());
-    ASSERT_EQ(report.ports.size(), 3u);
-    EXPECT_EQ(report.ports[0].outcome, ProbeOutcome::InUse);
-    EXPECT_EQ(report.ports[1].outcome, ProbeOutcome::Missing);
+    ASSERT_EQ(report.ports.size(), 4u);
+    EXPECT_EQ(report.ports[0].port, "/dev/null");
+    EXPECT_EQ(report.ports[0].outcome, ProbeOutcome::NotSerial);
+    EXPECT_EQ(report.ports[1].outcome, ProbeOutcome::InUse);
+    EXPECT_EQ(report.ports[2].outcome, ProbeOutcome::Missing);
     const std::string text = app::NoTrainerText(report);
     EXPECT_NE(text.find(busy.Name() + ": in use by another program"), std::string::npos) << text;
+    EXPECT_NE(text.find("/dev/null: not a serial port"), std::string::npos) << text;
     EXPECT_NE(text.find(folder_.Path("missing") + ": no such device"), std::string::npos) << text;
 }
 
