@@ -91,7 +91,9 @@ TEST_P(ComPortDeliveryTest, CloseWhileADispatchIsPendingDoesNotHang) {
         EXPECT_TRUE(open_at_dispatch.load());
     }
     platform::WaitProcessing(50);  // a posted dispatch for a closed port is dropped
-    if (GetParam() == smWindowSync) EXPECT_EQ(seen.load(), 0);
+    if (GetParam() == smWindowSync) {
+        EXPECT_EQ(seen.load(), 0);
+    }
 }
 
 TEST_P(ComPortDeliveryTest, AHandlerMayCloseAndReopenThePort) {

@@ -26,12 +26,6 @@ const Log kCloseOrder = {"link:CTS0", "link:DSR0",   "link:RLSD0",        "CTS0"
                          "DSR0",      "RLSD0",       "BeforeClose",       "link:Connection0",
                          "AfterClose"};
 
-Log Concat(const Log& a, const Log& b) {
-    Log all = a;
-    all.insert(all.end(), b.begin(), b.end());
-    return all;
-}
-
 TEST(ComPortOpenCloseTest, OpenAndCloseNotifyInOrderWithTheCurrentLineStates) {
     PtyPair pty;
     TComPort port;
@@ -216,6 +210,30 @@ TEST(ComPortOpenCloseTest, WithoutEventsNothingIsDeliveredButTheLineWorks) {
     EXPECT_EQ(got, "abc");
     port.Close();
     EXPECT_FALSE(port.Connected());
+}
+
+TEST(ComPortOpenCloseTest, EventsChangedWhileOpenApplyAtTheNextOpen) {
+    PtyPair pty;
+    TComPort port;
+    int rx = 0;
+    port.OnRxChar = [&](TObject*, int32_t count) {
+        std::string bytes;
+        port.ReceiveText(bytes, count);
+        ++rx;
+    };
+    port.SetEvents({});
+    port.SetPort(pty.SlavePath());
+    port.Open();
+    port.SetEvents({evRxChar});
+    EXPECT_EQ(port.Events(), TComEvents{evRxChar});
+    pty.Send("a");
+    platform::WaitProcessing(100);
+    EXPECT_EQ(rx, 0);
+    port.PurgeBuffers(true, true);
+    port.Close();
+    port.Open();
+    pty.Send("b");
+    EXPECT_TRUE(WaitUntil([&] { return rx == 1; }, 2000));
 }
 
 // A client that watches the port the way the packet framer does.
