@@ -67,9 +67,6 @@ using TLineSignals = TEnumSet<TComSignal, uint8_t>;
 TComErrors LineErrorsFromWord(uint32_t error_word, bool parity_checked);
 TLineSignals LineSignalsFromStatus(uint32_t modem_status);
 
-// Message number of the window delivery (the first user message number plus one).
-constexpr uint32_t ComEventMessage = 0x0400 + 1;
-
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 using TRxCharEvent = std::function<void(TObject* Sender, int32_t Count)>;
 using TRxBufEvent = std::function<void(TObject* Sender, const char* Buffer, int32_t Count)>;
@@ -90,7 +87,7 @@ struct TPendingIO {
 class TCustomComPort;
 
 // The event thread of an open port: waits for line events and hands each
-// dispatch to the thread SyncMethod names. Created (and started) by Open,
+// dispatch to the thread SyncMethod names. Created and resumed by Open,
 // stopped and joined by Close.
 class TComThread {
 public:
