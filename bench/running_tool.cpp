@@ -132,6 +132,41 @@ void BM_SearchThreeSilentPorts(benchmark::State& state) {
 }
 BENCHMARK(BM_SearchThreeSilentPorts)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The console unplugged under the running tool: once the outage is given up
+// ("Disconnected"), nothing may keep polling the dead line.
+void BM_DisconnectedAfterUnplug(benchmark::State& state) {
+    Environment& env = Env();
+    double cpu_percent = -1, give_up_s = -1;
+    for (auto _ : state) {
+        console_sim::ConsoleOptions options;
+        options.version = 4;
+        options.speed_kmh = 27;
+        console_sim::ConsoleSimulator console(options);
+        console.Start();
+        Process tool(CALIBRATION_TOOL_BINARY, {}, env.Env(console.SlavePath()), env.dir + "/unplug.log");
+        if (!env.x.WaitForWindow(kConnected, 20s, tool.pid())) {
+            state.SkipWithError("no connected window");
+            return;
+        }
+        const auto unplugged = bench::Clock::now();
+        console.Unplug();
+        if (!env.x.WaitForWindow("Disconnected", 120s, tool.pid())) {
+            state.SkipWithError(("the outage was not given up; titles: " + env.x.Titles()).c_str());
+            return;
+        }
+        give_up_s = bench::SecondsSince(unplugged);
+        const double cpu0 = tool.CpuSeconds();
+        const auto wall0 = bench::Clock::now();
+        std::this_thread::sleep_for(10s);
+        cpu_percent = 100.0 * (tool.CpuSeconds() - cpu0) / bench::SecondsSince(wall0);
+        if (auto w = env.x.FindWindow("Disconnected", tool.pid())) env.x.RequestClose(*w);
+        if (!tool.Wait(10s)) state.SkipWithError("the window did not close");
+    }
+    state.counters["disconnected_cpu_percent"] = cpu_percent;
+    state.counters["give_up_s"] = give_up_s;
+}
+BENCHMARK(BM_DisconnectedAfterUnplug)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 
 BENCHMARK_MAIN();
