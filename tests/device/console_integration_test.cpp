@@ -140,8 +140,12 @@ TEST(ConsoleSupervision, ASilentConsoleIsRepairedAndStaysConnected) {
     EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "Disconnected"), 0);
     const std::vector<std::string> expected_start{"RepairingConnection", "Error(2,720,1)", "Error(2,611,-1)",
                                                   "Error(3,614,-1)"};
-    ASSERT_GE(log.events.size(), expected_start.size());
-    EXPECT_EQ(std::vector<std::string>(log.events.begin(), log.events.begin() + 4), expected_start);
+    // Frames already on their way when the console fell silent may still be decoded.
+    std::vector<std::string> notices;
+    for (const auto& e : log.events)
+        if (e.rfind("Message", 0) != 0) notices.push_back(e);
+    ASSERT_GE(notices.size(), expected_start.size());
+    EXPECT_EQ(std::vector<std::string>(notices.begin(), notices.begin() + 4), expected_start);
     EXPECT_TRUE(sim.WaitForFrame([](const std::string& f) { return IsCommand(f, 0x08); }, 2000, mark));
 
     // The console speaks again: the next identification answer brings the stream back.
