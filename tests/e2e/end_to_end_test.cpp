@@ -1,35 +1,29 @@
-// The built calibration-tool on an X display (the test runs under xvfb-run),
-// driven with xdotool: started with CALIBRATION_TOOL_PORTS naming a simulated
-// console and CALIBRATION_TOOL_SETTINGS naming a settings file, as a rider
-// would start it.
+// The built calibration-tool on a private X display, driven with xdotool:
+// started with CALIBRATION_TOOL_PORTS naming a simulated console and
+// CALIBRATION_TOOL_SETTINGS naming a settings file, as a rider would start it.
+#include "e2e/tool_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
-#include <spawn.h>
-#include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#include <memory>
 #include <vector>
+#include <optional>
+#include <string>
+#include <thread>
 
 #include "tools/console_sim/console_simulator.h"
 
-extern char** environ;
-
 namespace {
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using tool_driver::Clock;
 using namespace std::chrono_literals;
 
-std::string tool_path;  // the program under test, from the command line
+const std::string tool_path = CALIBRATION_TOOL_BINARY;
 
 std::string Shell(const std::string& command) {
     std::string out;
@@ -41,16 +35,29 @@ std::string Shell(const std::string& command) {
     return out;
 }
 
-// The first visible window whose title matches the pattern exactly.
-std::optional<std::string> FindWindow(const std::string& title, std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
-    do {
-        std::string out = Shell("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
-        if (!out.empty()) return out.substr(0, out.find('\n'));
-        std::this_thread::sleep_for(100ms);
-    } while (Clock::now() < deadline);
-    return std::nullopt;
-}
+// An X display of its own per test (a free number chosen by the server, so
+// parallel runs never collide), and the window named `title` on it as the
+// number xdotool takes.
+class VirtualDisplay {
+public:
+    const std::string& Name() const { return server_.Name(); }
+    std::optional<std::string> WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) {
+        std::optional<std::string> found;
+        tool_driver::WaitUntil(
+            [&] {
+                if (auto w = server_.FindWindow(title)) found = std::to_string(*w);
+                return found.has_value();
+            },
+            timeout, 50ms);
+        return found;
+    }
+    void RequestClose(const std::string& window) { server_.RequestClose(std::stoul(window)); }
+    // xdotool, xwd ... on this display.
+    std::string Run(const std::string& command) { return Shell("DISPLAY=" + Name() + " " + command); }
+
+private:
+    tool_driver::XServer server_;
+};
 
 class TempDir {
 public:
@@ -68,70 +75,18 @@ private:
     fs::path path_;
 };
 
-// The tool as a child process, its output kept in a log for failures.
-class Tool {
-public:
-    Tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env, const fs::path& log)
-        : log_(log) {
-        std::vector<std::string> env_text;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            const std::string name = entry.substr(0, entry.find('='));
-            if (!env.count(name) && name != "CALIBRATION_TOOL_PORTS" && name != "CALIBRATION_TOOL_SETTINGS")
-                env_text.push_back(entry);
-        }
-        for (const auto& [name, value] : env) env_text.push_back(name + "=" + value);
-        std::vector<char*> envp;
-        for (auto& e : env_text) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        std::vector<std::string> argv_text{tool_path};
-        argv_text.insert(argv_text.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : argv_text) argv.push_back(a.data());
-        argv.push_back(nullptr);
+// The tool on the display, its output kept for failure messages.
+std::unique_ptr<tool_driver::Process> StartTool(const VirtualDisplay& display, const std::vector<std::string>& args,
+                                                std::map<std::string, std::string> env, const fs::path& log) {
+    env["DISPLAY"] = display.Name();
+    env["QT_QPA_PLATFORM"] = "xcb";
+    return std::make_unique<tool_driver::Process>(tool_path, args, env, log.string());
+}
 
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        if (posix_spawn(&pid_, tool_path.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Tool() {
-        if (pid_ > 0 && !status_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool Started() const { return pid_ > 0; }
-
-    // The exit status (as waitpid gives it) once the process has ended.
-    std::optional<int> WaitForExit(std::chrono::milliseconds timeout) {
-        const auto deadline = Clock::now() + timeout;
-        while (!status_) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) status_ = status;
-            else if (Clock::now() >= deadline) break;
-            else std::this_thread::sleep_for(20ms);
-        }
-        return status_;
-    }
-    void Terminate() {
-        if (!status_) ::kill(pid_, SIGTERM);
-        if (!WaitForExit(10s)) ::kill(pid_, SIGKILL);
-        WaitForExit(5s);
-    }
-    std::string Log() const {
-        std::ifstream in(log_);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-private:
-    fs::path log_;
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-};
+void Close(VirtualDisplay& display, tool_driver::Process& tool, const std::string& window) {
+    display.RequestClose(window);
+    if (!tool.Wait(10s)) tool.Kill();
+}
 
 bool IsResistanceFrame(const std::string& frame) {
     return frame.size() == 6 && static_cast<unsigned char>(frame[1]) == 0x01;
@@ -164,11 +119,12 @@ TEST(EndToEnd, FindsTheConsoleAndSendsTheChosenPointsResistance) {
     console_sim::ConsoleSimulator console(options);
     console.Start();
 
-    Tool tool({}, {{"CALIBRATION_TOOL_PORTS", console.SlavePath()}, {"CALIBRATION_TOOL_SETTINGS", settings.string()}},
-              dir.Path() / "tool.log");
-    ASSERT_TRUE(tool.Started());
-    const auto window = FindWindow("Calibration tool - Connected", 20s);
-    ASSERT_TRUE(window) << tool.Log();
+    VirtualDisplay display;
+    auto tool = StartTool(display, {},
+                          {{"CALIBRATION_TOOL_PORTS", console.SlavePath()}, {"CALIBRATION_TOOL_SETTINGS", settings.string()}},
+                          dir.Path() / "tool.log");
+    const auto window = display.WaitForWindow("Calibration tool - Connected", 20s);
+    ASSERT_TRUE(window) << tool->Output();
 
     // The roller has been turning for a while (a point chosen at a standstill
     // commands level 0), and no point has been applied yet.
@@ -179,12 +135,12 @@ TEST(EndToEnd, FindsTheConsoleAndSendsTheChosenPointsResistance) {
         if (IsResistanceFrame(f.bytes)) EXPECT_NE(ResistanceOf(f.bytes), 77);
     const size_t mark = console.FrameMark();
 
-    Shell("xdotool mousemove --window " + *window + " " + std::to_string(kP2X) + " " + std::to_string(kP2Y) +
+    display.Run("xdotool mousemove --window " + *window + " " + std::to_string(kP2X) + " " + std::to_string(kP2Y) +
           " click 1");
 
     const auto frame = console.WaitForFrame(
         [](const std::string& f) { return IsResistanceFrame(f) && ResistanceOf(f) == 77; }, 5000, mark);
-    ASSERT_TRUE(frame) << tool.Log();
+    ASSERT_TRUE(frame) << tool->Output();
     // From then on every resistance frame carries P2's level.
     std::this_thread::sleep_for(500ms);
     const auto frames = console.ReceivedFrames6();
@@ -197,7 +153,7 @@ TEST(EndToEnd, FindsTheConsoleAndSendsTheChosenPointsResistance) {
         if (after) ++following;
     }
     EXPECT_GE(following, 2);
-    tool.Terminate();
+    Close(display, *tool, *window);
 }
 
 TEST(EndToEnd, WithoutAConsoleNoEndsTheProcessWithExitCodeZero) {
@@ -205,35 +161,36 @@ TEST(EndToEnd, WithoutAConsoleNoEndsTheProcessWithExitCodeZero) {
     // A port with nothing behind it.
     console_sim::PseudoTerminal silent;
     silent.Open();
-    Tool tool({}, {{"CALIBRATION_TOOL_PORTS", silent.SlaveName()}, {"CALIBRATION_TOOL_SETTINGS", "/nonexistent.reg"}},
-              dir.Path() / "tool.log");
-    ASSERT_TRUE(tool.Started());
+    VirtualDisplay display;
+    auto tool = StartTool(display, {},
+                          {{"CALIBRATION_TOOL_PORTS", silent.SlaveName()}, {"CALIBRATION_TOOL_SETTINGS", "/nonexistent.reg"}},
+                          dir.Path() / "tool.log");
 
-    const auto dialog = FindWindow("Erreur", 30s);
-    ASSERT_TRUE(dialog) << tool.Log();
-    EXPECT_FALSE(FindWindow("Calibration tool.*", 0ms)) << "the main window shows before a trainer is found";
+    const auto dialog = display.WaitForWindow("Erreur", 30s);
+    ASSERT_TRUE(dialog) << tool->Output();
+    EXPECT_FALSE(display.WaitForWindow("Calibration tool", 0ms)) << "the main window shows before a trainer is found";
     // "&Non" by its mnemonic, as a keyboard user answers.
-    Shell("xdotool windowfocus --sync " + *dialog + " key alt+n");
+    display.Run("xdotool windowfocus --sync " + *dialog + " key alt+n");
 
-    const auto status = tool.WaitForExit(15s);
-    ASSERT_TRUE(status) << tool.Log();
-    ASSERT_TRUE(WIFEXITED(*status)) << tool.Log();
+    const auto status = tool->Wait(15s);
+    ASSERT_TRUE(status) << tool->Output();
+    ASSERT_TRUE(WIFEXITED(*status)) << tool->Output();
     EXPECT_EQ(WEXITSTATUS(*status), 0);
 }
 
 TEST(EndToEnd, DemoShowsTheConnectedWindowWithAMovingArrow) {
     TempDir dir;
+    VirtualDisplay display;
     const auto start = Clock::now();
-    Tool tool({"--demo"}, {}, dir.Path() / "tool.log");
-    ASSERT_TRUE(tool.Started());
-    const auto window = FindWindow("Calibration tool - Connected", 20s);
-    ASSERT_TRUE(window) << tool.Log();
+    auto tool = StartTool(display, {"--demo"}, {}, dir.Path() / "tool.log");
+    const auto window = display.WaitForWindow("Calibration tool - Connected", 20s);
+    ASSERT_TRUE(window) << tool->Output();
     std::printf("connected window after %lld ms\n",
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count()));
 
     // The speed changes, so the arrow and the speed text do: two pictures of
     // the window taken apart differ.
-    auto picture = [&] { return Shell("xwd -silent -id " + *window + " | md5sum"); };
+    auto picture = [&] { return display.Run("xwd -silent -id " + *window + " | md5sum"); };
     std::this_thread::sleep_for(1s);
     const std::string first = picture();
     bool moved = false;
@@ -242,15 +199,5 @@ TEST(EndToEnd, DemoShowsTheConnectedWindowWithAMovingArrow) {
         moved = picture() != first;
     }
     EXPECT_TRUE(moved);
-    tool.Terminate();
-}
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s [gtest options] PATH-OF-calibration-tool\n", argv[0]);
-        return 2;
-    }
-    tool_path = argv[argc - 1];
-    return RUN_ALL_TESTS();
+    Close(display, *tool, *window);
 }
