@@ -77,6 +77,8 @@ void RunStartUp(TForm1& form) {
                 ReadCalibrationPoints(CalibrationProfile::Quarix6, form.TargetSpeeds, form.ResistanceLevels);
         }
         if (version == 7) ReadCalibrationPoints(CalibrationProfile::Quarix7, form.TargetSpeeds, form.ResistanceLevels);
+    } catch (const platform::EAbort&) {
+        throw;
     } catch (platform::Exception& e) {
         // A rider on Linux wrote or copied these settings: say which file.
         e.SetMessage(ErrorBoxText(e.Message()) + "\n\n" + SettingsOriginNote());

@@ -1,0 +1,58 @@
+#include "app/demo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/calibration_settings.h"
+#include "app/calibration_window.h"
+#include "app/qt_message_pump.h"
+#include "app/trainer_search.h"
+#include "port_fixture.h"
+
+TEST(Demo, TheToolFindsTheSimulatedTrainerAndTheBuiltInSettings) {
+    testing_support::ScopedPortList restore_ports(std::nullopt);
+    app::ScopedQtMessagePump pump;
+    app::DemoSession demo;
+    ASSERT_NE(std::getenv("CALIBRATION_TOOL_PORTS"), nullptr);
+    EXPECT_EQ(std::string(std::getenv("CALIBRATION_TOOL_PORTS")), demo.PortName());
+
+    app::TForm1 form;
+    ASSERT_TRUE(app::SearchTrainer(*form.qdv, 3, 100));
+    EXPECT_EQ(form.qdv->Version(), 4);
+    ASSERT_NE(app::ProfileForVersion(form.qdv->Version()), nullptr);
+    EXPECT_TRUE(app::IsProductInstalled(app::CompanionProduct::Trakova));
+    EXPECT_EQ(app::ReadProductVersion(app::CompanionProduct::Trakova).Major, 6);
+    std::array<double, 3> speeds{};
+    std::array<int32_t, 3> levels{};
+    app::ReadCalibrationPoints(app::CalibrationProfile::Quarix6, speeds, levels);
+    EXPECT_EQ(speeds, app::kDefaultTargetSpeeds);
+    EXPECT_EQ(levels, app::kDefaultResistanceLevels);
+    EXPECT_NE(app::SettingsOriginNote().find("built-in"), std::string::npos);
+}
+
+TEST(Demo, TheRiderCrossesEveryPointBetween15And45) {
+    double low = 100, high = 0;
+    for (double t = 0; t < 120; t += 0.25) {
+        const double v = app::DemoSession::RiderSpeedKmh(t);
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    EXPECT_GE(low, 15);
+    EXPECT_LT(low, 20);  // below P1's 20 km/h now and then
+    EXPECT_LE(high, 45);
+    EXPECT_GT(high, 40);  // above P3's 40 km/h now and then
+}
+
+TEST(Demo, TheOptionIsTakenOffTheCommandLine) {
+    std::string a0 = "tool", a1 = "--demo", a2 = "-platform", a3 = "xcb", a4 = "--demo";
+    char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), a4.data(), nullptr};
+    int argc = 5;
+    EXPECT_TRUE(app::TakeDemoOption(argc, argv));
+    ASSERT_EQ(argc, 3);
+    EXPECT_STREQ(argv[1], "-platform");
+    EXPECT_STREQ(argv[2], "xcb");
+    EXPECT_EQ(argv[3], nullptr);
+    EXPECT_FALSE(app::TakeDemoOption(argc, argv));
+}
