@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <pwd.h>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -476,8 +477,10 @@ std::string SettingsFilePath() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     // An empty or relative XDG_CONFIG_HOME is invalid and must be ignored.
     if (xdg && xdg[0] == '/') return std::string(xdg) + "/calibration-tool/user.reg";
-    const char* home = std::getenv("HOME");
-    return std::string(home && home[0] ? home : "") + "/.config/calibration-tool/user.reg";
+    std::string home;
+    if (const char* env_home = std::getenv("HOME"); env_home && env_home[0]) home = env_home;
+    else if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) home = entry->pw_dir;
+    return home + "/.config/calibration-tool/user.reg";
 }
 
 SettingsSource CurrentSettingsSource() {
