@@ -67,16 +67,15 @@ void RunStartUp(TForm1& form) {
     }
     platform::ProcessMessages();
 
-    const double version = qdv.Version();
+    // At most one profile matches the generation; 5.5 and 8 read none.
+    const CalibrationProfileInfo* profile = ProfileForVersion(qdv.Version());
     Companion companion = Companion::Accepted;
     try {
-        if (version == 5) ReadCalibrationPoints(CalibrationProfile::Quarix5, form.TargetSpeeds, form.ResistanceLevels);
-        if (version == 6 || version == 4.5 || version == 4) {
-            companion = CheckCompanion();
+        if (profile) {
+            if (profile->profile == CalibrationProfile::Quarix6) companion = CheckCompanion();
             if (companion == Companion::Accepted)
-                ReadCalibrationPoints(CalibrationProfile::Quarix6, form.TargetSpeeds, form.ResistanceLevels);
+                ReadCalibrationPoints(profile->profile, form.TargetSpeeds, form.ResistanceLevels);
         }
-        if (version == 7) ReadCalibrationPoints(CalibrationProfile::Quarix7, form.TargetSpeeds, form.ResistanceLevels);
     } catch (const platform::EAbort&) {
         throw;
     } catch (platform::Exception& e) {
