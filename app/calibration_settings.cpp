@@ -125,6 +125,7 @@ std::string SettingsOriginNote() {
     const platform::SettingsSource source = platform::CurrentSettingsSource();
     if (source.built_in) return "Settings: " + source.path + ".";
     if (source.found) return "Settings read from " + source.path + ".";
+    if (source.path.empty()) return "No settings file: CALIBRATION_TOOL_SETTINGS is set but empty.";
     return "No settings file was found (looked for " + source.path +
            "). Put the companion programs' keys there, or name the file in CALIBRATION_TOOL_SETTINGS.";
 }

@@ -170,4 +170,6 @@ TEST(CalibrationSettings, OriginNoteNamesTheFileOrWhereItWasLookedFor) {
     EXPECT_NE(note.find("No settings file was found"), std::string::npos) << note;
     EXPECT_NE(note.find(none.Path()), std::string::npos) << note;
     EXPECT_EQ(note.back(), '.');
+    ::setenv("CALIBRATION_TOOL_SETTINGS", "", 1);
+    EXPECT_EQ(SettingsOriginNote(), "No settings file: CALIBRATION_TOOL_SETTINGS is set but empty.");
 }
