@@ -4,7 +4,10 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <string>
 
+#include "platform/exceptions.h"
+#include "platform/format.h"
 #include "platform/message_loop.h"
 
 namespace testing_support {
@@ -25,6 +28,24 @@ inline bool WaitUntil(const std::function<bool()>& pred, uint32_t timeout_ms) {
 // Monotonic milliseconds as a double, for measuring spans in tests.
 inline double NowMs() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Sets the user's decimal separator for the scope of a test.
+struct SeparatorScope {
+    explicit SeparatorScope(char c) { platform::SetDecimalSeparator(c); }
+    ~SeparatorScope() { platform::SetDecimalSeparator(0); }
+    SeparatorScope(const SeparatorScope&) = delete;
+    SeparatorScope& operator=(const SeparatorScope&) = delete;
+};
+
+// The message of the error fn raises ("" when it raises none).
+inline std::string ErrorOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const platform::Exception& e) {
+        return e.Message();
+    }
+    return "";
 }
 
 }  // namespace testing_support

@@ -9,6 +9,7 @@
 #include "platform/format.h"
 #include "platform/settings_store.h"
 #include "settings_fixture.h"
+#include "test_support.h"
 
 namespace {
 using namespace app;
@@ -19,21 +20,9 @@ using testing_support::RegKey;
 using testing_support::RegProduct;
 using testing_support::RegText;
 using testing_support::ScopedSettingsFile;
+using testing_support::ErrorOf;
+using testing_support::SeparatorScope;
 
-struct SeparatorScope {
-    explicit SeparatorScope(char c) { platform::SetDecimalSeparator(c); }
-    ~SeparatorScope() { platform::SetDecimalSeparator(0); }
-};
-
-// The text of the error fn raises ("" when it raises none).
-std::string ErrorOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const platform::Exception& e) {
-        return e.Message();
-    }
-    return "";
-}
 }  // namespace
 
 TEST(CalibrationSettings, ProfileByExactVersion) {

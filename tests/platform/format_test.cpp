@@ -6,21 +6,10 @@
 #include "platform/format.h"
 #include "platform/rounding.h"
 
-namespace {
-struct SeparatorScope {
-    explicit SeparatorScope(char c) { platform::SetDecimalSeparator(c); }
-    ~SeparatorScope() { platform::SetDecimalSeparator(0); }
-};
+#include "test_support.h"
 
-std::string ErrorOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const platform::EConvertError& e) {
-        return e.Message();
-    }
-    return "";
-}
-}  // namespace
+using testing_support::ErrorOf;
+using testing_support::SeparatorScope;
 
 TEST(Format, WholeNumbers) {
     EXPECT_EQ(platform::StrToInt("22"), 22);
