@@ -219,13 +219,30 @@ public:
         if (children) XFree(children);
         return out;
     }
-    std::optional<Window> FindWindow(const std::string& title) {
+    // The first viewable window with this title, of the given process when
+    // `pid` is set (as the window says in _NET_WM_PID).
+    std::optional<Window> FindWindow(const std::string& title, pid_t pid = 0) {
         for (const auto& [w, t] : Windows())
-            if (t == title) return w;
+            if (t == title && (pid == 0 || Pid(w) == pid)) return w;
         return std::nullopt;
     }
-    bool WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) {
-        return WaitUntil([&] { return FindWindow(title).has_value(); }, timeout);
+    pid_t Pid(Window w) {
+        Atom type;
+        int format;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        pid_t pid = 0;
+        const Atom net_wm_pid = XInternAtom(display_, "_NET_WM_PID", 0);
+        if (XGetWindowProperty(display_, w, net_wm_pid, 0, 1, 0, XA_CARDINAL, &type, &format, &items, &after,
+                               &data) == 0 &&
+            data) {
+            if (items == 1) pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
+            XFree(data);
+        }
+        return pid;
+    }
+    bool WaitForWindow(const std::string& title, std::chrono::milliseconds timeout, pid_t pid = 0) {
+        return WaitUntil([&] { return FindWindow(title, pid).has_value(); }, timeout);
     }
     std::string Titles() {
         std::string s;
