@@ -191,6 +191,9 @@ public:
             throw std::runtime_error("Xvfb did not start");
         }
         name_ = ":" + number;
+        // Windows come and go while they are listed: a request about one that
+        // has just gone fails, and Xlib's default handler would end the process.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         display_ = XOpenDisplay(name_.c_str());
         if (!display_) {
             Stop();
