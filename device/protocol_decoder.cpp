@@ -210,18 +210,20 @@ void TQuarixDevice::DecodeMessage(const std::string& data) {
                 Speed = ComputeSpeed(Speed, static_cast<double>(roll));
                 if (status_ == qsRunning) AddRollEvents(roll);
                 // In debug mode heart and cadence are the status byte's pulses.
-                if (!debug_mode_) {
-                    const uint32_t period = Word16(data, 7);
-                    heart = period == 0 || period >= 65535 ? 0.0 : 60000.0 / period;
-                }
+                const uint32_t heart_period = Word16(data, 7);
+                if (!debug_mode_) heart = heart_period == 0 || heart_period >= 65535 ? 0.0 : 60000.0 / heart_period;
                 if (heart != LastHeartRate) {
                     if (heart > 0) {
                         const double bpm = static_cast<double>(heart);
                         HeartSeen = true;
                         HeartRate = hr_filter2_active_ ? FilterHeartRate2(bpm) : FilterHeartRate(bpm);
                         if (OnInstantHeart) {
-                            DoInstantHeart(
-                                platform::Format("%d\t%d\t%s", static_cast<int>(std::trunc(60000.0 / bpm)), 0, ""));
+                            // The measured period is the beat interval: dividing 60000 by the
+                            // rate again can land a hair below it and truncate to the
+                            // millisecond before.
+                            const int interval = debug_mode_ ? static_cast<int>(std::trunc(60000.0 / bpm))
+                                                             : static_cast<int>(heart_period);
+                            DoInstantHeart(platform::Format("%d\t%d\t%s", interval, 0, ""));
                         }
                     }
                     LastHeartRate = heart;

@@ -120,6 +120,24 @@ TEST_F(DecoderTest, PeriodsThatMeanNoSignalGiveZeroWithoutDividing) {
     EXPECT_EQ(d.CallsOf("AddCadence"), (std::vector<StepCall>{{"AddCadence", 299}}));
 }
 
+// The text carries the beat interval the console measured. Dividing 60000 by
+// the rate again lands a hair below the period for many periods (900 ms gives
+// 899.999...), which truncation would turn into the wrong millisecond.
+TEST_F(DecoderTest, InstantHeartTextCarriesTheMeasuredBeatInterval) {
+    Connect(5);
+    std::vector<std::string> texts;
+    d.OnInstantHeart = [&](platform::TObject*, const std::string& t) { texts.push_back(t); };
+    for (int period : {1000, 900, 383, 801, 1463, 29}) d.DecodeMessage(LongRollFrame(0, 0, 0, period));
+    EXPECT_EQ(texts, (std::vector<std::string>{"1000\t0\t", "900\t0\t", "383\t0\t", "801\t0\t", "1463\t0\t",
+                                               "29\t0\t"}));
+
+    // In debug mode the rate is the status byte's pulse: one beat a minute.
+    texts.clear();
+    d.SetDebugMode(true);
+    d.DecodeMessage(LongRollFrame(0x20, 0, 0, 0));
+    EXPECT_EQ(texts, (std::vector<std::string>{"60000\t0\t"}));
+}
+
 TEST_F(DecoderTest, TheHeartFilterRunsOnlyWhenTheHeartValueChanges) {
     Connect(5);
     int instant = 0;
