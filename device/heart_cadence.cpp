@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/quarix_device.h"
+#include "device/whole_numbers.h"
 #include "platform/format.h"
 #include "platform/rounding.h"
 #include "platform/tick_count.h"
@@ -12,15 +13,6 @@
 namespace device {
 
 namespace {
-
-// Nearest integer (halves to even), held inside the 32-bit range so that an
-// absurd reading cannot overflow the conversion; NaN counts as 0.
-int32_t RoundToInt32(long double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= INT32_MAX) return INT32_MAX;
-    if (value <= INT32_MIN) return INT32_MIN;
-    return static_cast<int32_t>(platform::Round(value));
-}
 
 // Shifts a moving window one place towards its oldest end, stores `sample` in
 // the newest place and returns the sum of the whole window.

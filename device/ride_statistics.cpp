@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "device/quarix_device.h"
+#include "device/whole_numbers.h"
 #include "platform/rounding.h"
 #include "platform/tick_count.h"
 
@@ -131,7 +132,7 @@ void TQuarixDevice::SimulateReadings(int32_t heart_rate, int32_t cadence, long d
     // Each call stands for one second of riding at that speed.
     if (DistancePerRollEvent > 0 && std::isfinite(speed)) {
         const long double metres_per_unit = UnitMeasure() == umMiles ? kMetresPerMile : kMetresPerKm;
-        AddRollEvents(static_cast<long double>(platform::Round(speed * metres_per_unit / DistancePerRollEvent / 3600)));
+        AddRollEvents(RoundWhole(speed * metres_per_unit / DistancePerRollEvent / 3600));
     }
     if (heart_rate > 0) {
         HeartSeen = true;
@@ -232,7 +233,7 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
             const long double average =
                 Version() > 4 ? CadenceTotal / (elapsed / 100.0L)  // one value per 100-ms frame
                               : CadenceTotal / static_cast<long double>(elapsed) * 60000.0L;  // pulses per minute
-            if (Cadence > 0) AverageCadence = static_cast<int32_t>(platform::Round(average));
+            if (Cadence > 0) AverageCadence = RoundToInt32(average);
         }
 
         const long double old_speed = Speed;
@@ -251,7 +252,7 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
                                      : 4.4e-6L * v * v * v + 1.8e-5L * v * mass + 0.002L * v * slope;
             if (!(e >= 0)) e = 0;
             EnergyTotal = EnergyTotal + e;
-            Energy = static_cast<int32_t>(platform::Round(EnergyTotal));
+            Energy = RoundToInt32(EnergyTotal);
         }
 
         const bool virtual_model = VirtualSpeedEnabled() && !SimulationMode();
@@ -272,8 +273,7 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
 
         // The power of the roller itself: the virtual part is not pedalled.
         const long double power_speed = virtual_model ? MeanSpeed : Speed;
-        Power = static_cast<int32_t>(
-            platform::Round(EstimatePower(static_cast<double>(power_speed), static_cast<double>(CurrentSlope()))));
+        Power = RoundToInt32(EstimatePower(static_cast<double>(power_speed), static_cast<double>(CurrentSlope())));
 
         UpdateMaxima(Cadence, HeartRate, Power, Speed);
 

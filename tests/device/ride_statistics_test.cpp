@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -475,6 +476,41 @@ TEST_F(SimulatedRide, EnergyIsAddedOncePerStepWhateverItsLength) {
     }
 }
 
+// A host may simulate any speed; whole-number figures hold at their largest
+// value instead of wrapping or overflowing the conversion.
+TEST_F(SimulatedRide, AbsurdSpeedsHoldTheWholeNumberFiguresAtTheirLimit) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    struct Case {
+        long double speed;
+        long double rolls;  // one second at that speed, 0.1241 m per roll event
+        int32_t energy_and_power;
+    };
+    const Case cases[] = {
+        // Round(223834.06) rolls; energy and power pass 2^31 in one step.
+        {1e5L, 223834.0L, kMax},
+        // The roll count itself passes 2^63.
+        {1e30L, 1e33L / 0.1241L / 3600, kMax},
+        // No second of riding to count, and no figure to add (inf x 0 slope).
+        {std::numeric_limits<long double>::infinity(), 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "speed " << static_cast<double>(c.speed));
+        dev.Start();
+        dev.SimulateReadings(0, 0, c.speed);
+        if (c.rolls < 1e18L) {
+            EXPECT_EQ(dev.TotalRollCount, c.rolls);
+        } else {
+            EXPECT_NEAR(static_cast<double>(dev.TotalRollCount / c.rolls), 1.0, 1e-12);
+        }
+        tick.Advance(1000);
+        Step(dev);
+        ASSERT_FALSE(stats.calls.empty());
+        EXPECT_EQ(dev.Energy, c.energy_and_power);
+        EXPECT_EQ(dev.Power, c.energy_and_power);
+        stats.calls.clear();
+    }
+}
+
 TEST_F(SimulatedRide, AverageCadenceNeedsACadenceAndSomeRideTime) {
     struct Case {
         const char* what;
@@ -643,6 +679,68 @@ TEST(StatsStep, AFaultEndsTheStepButItsClosingPartStillRuns) {
     tick.Advance(1000);
     Step(d);
     EXPECT_EQ(stats.calls.size(), 1u);
+}
+
+namespace {
+
+// Records what the keep-alive and OnStats see of the step around them.
+class StepWatchingDevice : public TQuarixDevice {
+public:
+    std::vector<uint32_t> elapsed_at_keep_alive;
+    void SendResistance() override { elapsed_at_keep_alive.push_back(TimerStats()->ElapsedTime()); }
+};
+
+}  // namespace
+
+// The step's parts run in a fixed order: the keep-alive before the ride time
+// moves, the reduction, power and maxima before OnStats, the next lap's
+// starting point only after it.
+TEST(StatsStep, HandlersSeeTheStepsPartsInTheirOrder) {
+    platform::ScopedTickCountOverride tick{1000};
+    StepWatchingDevice d;
+    d.SetStatsInterval(kQuietInterval);
+    d.SetVersion(5);
+    d.SetSimulationMode(true);
+    d.SetHighPowerReduceEnable(true);
+    d.Start();
+
+    struct Seen {
+        double coefficient;
+        int32_t power;
+        long double max_speed;
+        long double roll_count_at_last_tick;
+        uint32_t lap_time;
+    };
+    std::vector<Seen> seen;
+    d.OnStats = [&](platform::TObject*, int32_t, int32_t, long double, long double, long double, bool) {
+        seen.push_back({d.ResistanceCoefficient, d.Power, d.MaxSpeed, d.RollCountAtLastTick,
+                        d.TimerStats()->LapTime()});
+    };
+
+    d.SimulateReadings(0, 0, 3.5L);
+    const long double rolls_per_second = d.TotalRollCount;
+    ASSERT_GT(rolls_per_second, 0.0L);
+    tick.Advance(1000);
+    Step(d);
+    d.SimulateReadings(0, 0, 3.5L);
+    tick.Advance(500);
+    Step(d);
+
+    EXPECT_EQ(d.elapsed_at_keep_alive, (std::vector<uint32_t>{0, 1000}));
+    ASSERT_EQ(seen.size(), 2u);
+    const int32_t power = static_cast<int32_t>(platform::Round(d.EstimatePower(3.5, 0)));
+    const long double rolls_before[] = {0, rolls_per_second};
+    const uint32_t laps[] = {1000, 500};
+    for (size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "step " << i + 1);
+        EXPECT_DOUBLE_EQ(seen[i].coefficient, 0.625);  // 0.25 + 3.5 x 0.75 / 7
+        EXPECT_EQ(seen[i].power, power);
+        EXPECT_EQ(seen[i].max_speed, 3.5L);
+        EXPECT_EQ(seen[i].roll_count_at_last_tick, rolls_before[i]);
+        EXPECT_EQ(seen[i].lap_time, laps[i]);
+    }
+    EXPECT_EQ(d.RollCountAtLastTick, 2 * rolls_per_second);
+    EXPECT_EQ(d.TimerStats()->LapTime(), 1500u);  // the next lap starts from the ride time
 }
 
 TEST(StatsStep, TheRealTimerDrivesTheStepsAtStatsInterval) {
