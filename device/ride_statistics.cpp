@@ -137,7 +137,8 @@ void TQuarixDevice::SimulateReadings(int32_t heart_rate, int32_t cadence, long d
     if (heart_rate > 0) {
         HeartSeen = true;
         HeartRate = heart_rate;
-        HeartSum += heart_rate;
+        // A host may simulate any rate: the sum holds at its limit rather than wrap.
+        HeartSum = static_cast<int32_t>(std::min<int64_t>(int64_t{HeartSum} + heart_rate, INT32_MAX));
         HeartCount += 1;
     }
     if (cadence > 0) Cadence = cadence;

@@ -279,6 +279,16 @@ TEST(SimulateReadings, CountsOneSecondAtTheGivenSpeedOnlyInSimulation) {
     EXPECT_EQ(d.Cadence, 90);
 }
 
+TEST(SimulateReadings, AnAbsurdHeartRateHoldsTheHeartSumAtItsLimit) {
+    platform::ScopedTickCountOverride tick;
+    TQuarixDevice d;
+    d.SetSimulationMode(true);
+    d.SimulateReadings(std::numeric_limits<int32_t>::max(), 0, 0);
+    d.SimulateReadings(std::numeric_limits<int32_t>::max(), 0, 0);
+    EXPECT_EQ(d.HeartSum, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(d.HeartCount, 2);
+}
+
 TEST(ResetStats, ClearsTheRideFiguresAndKeepsTheSpeedsOnlyWhileRunning) {
     for (const bool running : {false, true}) {
         SCOPED_TRACE(running ? "running" : "connected");
