@@ -117,6 +117,10 @@ bool ApplyLineSettings(const DCB& dcb, termios& t) {
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
 
+    // The line has one rate. A separate input rate still in the settings (left
+    // by another program, or by a custom rate of ours) would otherwise outlive
+    // every later change of the output rate.
+    t.c_cflag &= ~CIBAUD;
     // Rate 0 would hang the line up: refuse it like any other invalid rate.
     if (dcb.BaudRate == 0) throw SerialDeviceError(EINVAL);
     const speed_t speed = StandardSpeed(dcb.BaudRate);

@@ -144,6 +144,11 @@ public:
     // Blocks, without polling, until a masked event occurs, the mask changes or
     // `stop` is set. Returns the event bits (0 = stopped or mask changed).
     // After a hang-up the device is no longer waited on: only `stop` ends it.
+    // Reported: received data, line errors, break, input queue 80 % full and
+    // transmit queue empty. Modem-line changes (CTS, DSR, ring, RLSD) and the
+    // event character are never reported: a terminal cannot wait for line
+    // changes together with its data without a second blocked thread, nor show
+    // received bytes without taking them, and the trainer uses neither.
     uint32_t WaitCommEvent(const EventSignal& stop);
 
     // Blocking write and read bounded by the timeouts; they return the count
