@@ -444,12 +444,12 @@ std::shared_ptr<const RegistryContent> LoadFile(const std::string& path) {
 
 bool RegistryContent::HasKey(const std::string& normalized_path) const {
     if (normalized_path.empty()) return true;
-    auto it = keys.lower_bound(normalized_path);
-    if (it == keys.end()) return false;
-    if (it->first == normalized_path) return true;
-    return it->first.size() > normalized_path.size() &&
-           it->first.compare(0, normalized_path.size(), normalized_path) == 0 &&
-           it->first[normalized_path.size()] == '\\';
+    if (keys.count(normalized_path) != 0) return true;
+    // The first key at or after "path\" is a subkey if there is any: siblings
+    // such as "path-old" sort before the separator and must not hide them.
+    const std::string prefix = normalized_path + '\\';
+    const auto it = keys.lower_bound(prefix);
+    return it != keys.end() && it->first.compare(0, prefix.size(), prefix) == 0;
 }
 
 std::string NormalizeKeyPath(std::string_view path) {
