@@ -1,6 +1,7 @@
 // Byte strings as hexadecimal text, and back to a number.
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 #include "device/quarix_device.h"
 
@@ -11,16 +12,18 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr size_t kHexTextLimit = 1000;  // bytes converted at most
 }  // namespace
 
+// Built aside and assigned last: a caller may convert a string in place.
 void TQuarixDevice::HexText(const std::string& data, bool spaced, std::string& text) {
     const size_t n = std::min(data.size(), kHexTextLimit);
-    text.clear();
-    text.reserve(n * (spaced ? 3 : 2));
+    std::string hex;
+    hex.reserve(n * (spaced ? 3 : 2));
     for (size_t i = 0; i < n; ++i) {
         const auto byte = static_cast<uint8_t>(data[i]);
-        if (spaced) text.push_back(' ');
-        text.push_back(kHexDigits[byte >> 4]);
-        text.push_back(kHexDigits[byte & 0x0F]);
+        if (spaced) hex.push_back(' ');
+        hex.push_back(kHexDigits[byte >> 4]);
+        hex.push_back(kHexDigits[byte & 0x0F]);
     }
+    text = std::move(hex);
 }
 
 // Big-endian, summed in 32 bits; meaningful up to 4 bytes (longer data wraps

@@ -169,6 +169,11 @@ TEST(DeviceConstruction, HexTextAndHexValue) {
     d.HexText(std::string(1500, '\xAB'), false, text);
     EXPECT_EQ(text.size(), 2000u);  // at most 1000 bytes are converted
 
+    // Converted in place: the text may be the very string that holds the bytes.
+    std::string in_place = Bytes({0xF0, 0x01, 0x7F});
+    d.HexText(in_place, true, in_place);
+    EXPECT_EQ(in_place, " F0 01 7F");
+
     EXPECT_EQ(d.HexValue(Bytes({0xF0, 0x01})), 61441);
     EXPECT_EQ(d.HexValue(Bytes({0x12, 0x34, 0x56, 0x78})), 0x12345678);
     EXPECT_EQ(d.HexValue(Bytes({0xFF, 0xFF, 0xFF, 0xFF})), -1);
