@@ -19,7 +19,8 @@ constexpr uint32_t kLongFrameSurveyInterval = 3000;
 constexpr int32_t kMinReopenDelay = 300;
 constexpr int32_t kMaxReopenDelay = 2000;
 constexpr int kIdentifyAttempts = 3;
-// Above Version 4 an outage is given up after this many attempts that left the port closed.
+// Above Version 4 an outage whose attempt leaves the port closed is given up
+// once it has run more attempts than this.
 constexpr int32_t kLongFrameClosedAttempts = 2;
 
 void Wait(int32_t ms) { platform::WaitProcessing(static_cast<uint32_t>(std::max<int32_t>(ms, 0))); }
