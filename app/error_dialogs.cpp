@@ -94,7 +94,6 @@ std::string MsgDlgCaption(TMsgDlgType type) {
 }
 
 std::string MsgDlgButtonName(TMsgDlgBtn button) { return kButtons[button].name; }
-std::string MsgDlgButtonCaption(TMsgDlgBtn button) { return kButtons[button].caption; }
 
 QMessageBox* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons,
                                  TMsgDlgBtn default_button) {

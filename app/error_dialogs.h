@@ -50,8 +50,6 @@ enum : int16_t {
 std::string MsgDlgCaption(TMsgDlgType type);
 // The name a button of that kind carries in the dialog ("Yes", "No", "OK"...).
 std::string MsgDlgButtonName(TMsgDlgBtn button);
-// Its caption ("&Oui", "&Non", "OK", "&Retenter"...).
-std::string MsgDlgButtonCaption(TMsgDlgBtn button);
 
 // Builds the standard message dialog (not shown): caption from the type,
 // buttons named after their kinds, the default button focused, kept above

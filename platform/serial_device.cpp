@@ -352,7 +352,6 @@ uint32_t SerialDevice::WaitCommEvent(const EventSignal& stop) {
             // Only the stop signal (or a mask change) ends the wait from now on.
             if (device_in_epoll_) epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, fd_, nullptr);
             device_in_epoll_ = false;
-            hung_up_.store(true);
             tx_pending_.store(false);
         } else if (device) {
             events |= CollectEvents(mask);

@@ -164,8 +164,6 @@ public:
     // Modem lines; a device without them reads as all off.
     uint32_t GetCommModemStatus();
 
-    bool HungUp() const { return hung_up_.load(); }
-
     // Gives up the exclusive claim while this handle still lingers (a thread
     // that uses it ends a moment later), so the name can be opened again.
     void ReleaseClaim();
@@ -185,7 +183,6 @@ private:
     std::atomic<uint32_t> mask_{0};
     std::atomic<uint32_t> mask_seq_{0};
     std::atomic<bool> tx_pending_{false};
-    std::atomic<bool> hung_up_{false};
     std::atomic<bool> discard_null_{false};
     std::atomic<int32_t> input_size_{1024};
     std::atomic<uint32_t> baud_{9600};

@@ -18,7 +18,6 @@ public:
 
     // Puts the lowered windows (those still alive) back on top; once.
     void Restore();
-    size_t Count() const { return lowered_.size(); }
 
 private:
     std::vector<QPointer<QWidget>> lowered_;
