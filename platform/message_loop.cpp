@@ -217,8 +217,11 @@ void WaitProcessing(uint32_t ms) {
     for (;;) {
         ProcessMessages();
         const uint32_t now = GetTickCount();
-        const int32_t elapsed = static_cast<int32_t>(now) - static_cast<int32_t>(start);
-        if (elapsed >= static_cast<int32_t>(ms) || static_cast<int32_t>(now) < static_cast<int32_t>(start)) return;
+        // The tick wraps every 49.7 days: subtract unsigned, then read as signed.
+        const int32_t elapsed = static_cast<int32_t>(now - start);
+        if (elapsed < 0 || elapsed >= static_cast<int32_t>(ms) ||
+            static_cast<int32_t>(now) < static_cast<int32_t>(start))
+            return;
         WaitForMessages(ms - static_cast<uint32_t>(elapsed));
     }
 }
