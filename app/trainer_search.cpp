@@ -9,6 +9,7 @@
 #include "app/error_dialogs.h"
 #include "platform/format.h"
 #include "platform/message_loop.h"
+#include "platform/serial_device.h"
 #include "serial/com_port.h"
 #include "serial/com_port_errors.h"
 #include "serial/list_serial_ports.h"
@@ -48,12 +49,10 @@ void CloseQuietly(serial::TComPort& port) {
     }
 }
 
-std::string DevicePath(const std::string& port) { return !port.empty() && port[0] == '/' ? port : "/dev/" + port; }
-
 // The group that owns the device, which the user must join to open it.
 std::string OwningGroup(const std::string& port) {
     struct stat st {};
-    if (::stat(DevicePath(port).c_str(), &st) != 0) return {};
+    if (::stat(platform::SerialDevicePath(port).c_str(), &st) != 0) return {};
     if (const group* g = ::getgrgid(st.st_gid)) return g->gr_name;
     return {};
 }
@@ -69,7 +68,7 @@ std::string DescribeProbe(const PortProbe& probe) {
     case ProbeOutcome::PermissionDenied: {
         const std::string group = OwningGroup(probe.port);
         const std::string name = group.empty() ? "dialout" : group;
-        return "permission denied: join the group '" + name + "' that owns " + DevicePath(probe.port) +
+        return "permission denied: join the group '" + name + "' that owns " + platform::SerialDevicePath(probe.port) +
                " (sudo usermod -aG " + name + " $USER), then log in again";
     }
     case ProbeOutcome::Missing:

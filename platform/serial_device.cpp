@@ -155,9 +155,12 @@ bool EventSignal::IsSet() const {
 
 // ---- SerialDevice -------------------------------------------------------------
 
+std::string SerialDevicePath(const std::string& port) {
+    return (!port.empty() && port[0] == '/') ? port : "/dev/" + port;
+}
+
 SerialDevice::SerialDevice(const std::string& port) {
-    const std::string path = (!port.empty() && port[0] == '/') ? port : "/dev/" + port;
-    fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    fd_ = open(SerialDevicePath(port).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) ThrowErrno();
     if (!isatty(fd_)) {
         // Only a terminal device is a serial line.

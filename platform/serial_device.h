@@ -201,4 +201,8 @@ private:
 // Sets a rate no standard speed constant names (termios2, BOTHER).
 void SetCustomBaudRate(int fd, uint32_t rate);
 
+// The device file a port name stands for: the name under /dev, or the name
+// itself when it is an absolute path.
+std::string SerialDevicePath(const std::string& port);
+
 }  // namespace platform
