@@ -206,7 +206,7 @@ TEST(ControlOverPty, ByteProtocolBytesAreReadDecodedAndAnswered) {
     // Connected, no ride: every chunk read is answered with a 0 byte.
     ASSERT_TRUE(WaitUntil([&] { return rx_events > 5; }, kPatienceMs));
     std::string idle = sim.ReceivedBytes();
-    for (const std::string request : {std::string("\xF0\x03\x00\x00\x00\xF7", 6),
+    for (const std::string& request : {std::string("\xF0\x03\x00\x00\x00\xF7", 6),
                                       std::string("\xF0\x09\x00\x00\x00\xF7", 6)}) {
         const auto at = idle.find(request);
         if (at != std::string::npos) idle.erase(at, request.size());

@@ -437,7 +437,9 @@ TEST(HeartAlarm, StatisticsStepDropsAVanishingSignalBeforeCheckingTheLimits) {
         EXPECT_EQ(dev.HeartConnectionActive(), c.still_active);
         EXPECT_EQ(alarms, c.alarms);
         EXPECT_EQ(dev.HeartRate, c.heart_rate_after);
-        if (!c.still_active) EXPECT_EQ(dev.AverageHeartRate, 0);
+        if (!c.still_active) {
+            EXPECT_EQ(dev.AverageHeartRate, 0);
+        }
     }
 }
 

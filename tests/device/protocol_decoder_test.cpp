@@ -334,7 +334,9 @@ TEST_F(DecoderTest, RejectionDependsOnTheGeneration) {
         d.NoDataSinceSurvey = true;
         d.DecodeMessage(c.frame);
         EXPECT_EQ(log.rejected.size(), c.rejected ? 1u : 0u) << device_test::Hex(c.frame);
-        if (c.rejected) EXPECT_EQ(log.rejected[0], c.frame);
+        if (c.rejected) {
+            EXPECT_EQ(log.rejected[0], c.frame);
+        }
         EXPECT_EQ(d.ReceivedEventCount, before + 1);
         EXPECT_FALSE(d.NoDataSinceSurvey);
     }

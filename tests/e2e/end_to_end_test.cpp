@@ -131,8 +131,11 @@ TEST(EndToEnd, FindsTheConsoleAndSendsTheChosenPointsResistance) {
     const auto settle = Clock::now() + 10s;
     while (console.State().measurements_sent < 15 && Clock::now() < settle) std::this_thread::sleep_for(50ms);
     std::this_thread::sleep_for(300ms);
-    for (const auto& f : console.ReceivedFrames6())
-        if (IsResistanceFrame(f.bytes)) EXPECT_NE(ResistanceOf(f.bytes), 77);
+    for (const auto& f : console.ReceivedFrames6()) {
+        if (IsResistanceFrame(f.bytes)) {
+            EXPECT_NE(ResistanceOf(f.bytes), 77);
+        }
+    }
     const size_t mark = console.FrameMark();
 
     display.Run("xdotool mousemove --window " + *window + " " + std::to_string(kP2X) + " " + std::to_string(kP2Y) +

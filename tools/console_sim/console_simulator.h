@@ -86,13 +86,13 @@ struct ConsoleOptions {
   int heart_bpm = 0;
   int cadence_rpm = 0;
   // Where the port link lives; empty = a private temporary directory.
-  std::string link_path;
+  std::string link_path{};
   // Stop streaming after this long without receiving anything; 0 = never.
   int keepalive_timeout_ms = 0;
   // Keep at most this many entries in each log (oldest dropped); 0 = all.
   std::size_t max_log_entries = 0;
   // Every read and write, as it happens (on the console's thread).
-  std::function<void(Direction, const TimedBytes&)> on_traffic;
+  std::function<void(Direction, const TimedBytes&)> on_traffic{};
 };
 
 struct ConsoleState {
