@@ -36,6 +36,27 @@ TEST_F(RunningToolTest, SecondToolFindsThePortInUseAndTheFirstKeepsItsConsole) {
     CloseAndExpectCleanExit(kConnected);
 }
 
+TEST_F(RunningToolTest, TwoToolsStartedTogetherEndWithOneConnectedAndOneAskingToRetry) {
+    StartConsole();
+    tool_ = Launch(console_->SlavePath(), "tool.log");
+    second_ = Launch(console_->SlavePath(), "second.log");
+
+    auto settled = [&] {
+        const bool first_won = x_->FindWindow(kConnected, tool_->pid()) && x_->FindWindow(kErrorCaption, second_->pid());
+        const bool second_won = x_->FindWindow(kConnected, second_->pid()) && x_->FindWindow(kErrorCaption, tool_->pid());
+        return first_won || second_won;
+    };
+    ASSERT_TRUE(tool_driver::WaitUntil(settled, 30s)) << "titles: " << x_->Titles() << "\nfirst:\n"
+                                                      << tool_->Output() << "\nsecond:\n" << second_->Output();
+    EXPECT_TRUE(tool_->Running()) << tool_->Output();
+    EXPECT_TRUE(second_->Running()) << second_->Output();
+    EXPECT_TRUE(console_->WaitForFrame(IsResistanceCommand, 3000, console_->FrameMark()))
+        << "the connected tool does not answer its console";
+    if (x_->FindWindow(kConnected, second_->pid())) std::swap(tool_, second_);
+    second_.reset();
+    CloseAndExpectCleanExit(kConnected);
+}
+
 TEST_F(RunningToolTest, TheRetryDialogOfTheSecondToolNamesThePortInUse) {
     StartConnected();
 
