@@ -149,10 +149,13 @@ void TCustomComPort::Open() {
         connected_ = false;
         throw;
     }
-    thread_created_ = !events_.Empty();
-    if (thread_created_) {
+    thread_created_ = false;
+    if (!events_.Empty()) {
         // Resumed only once it is in place: its handlers may look for it.
+        // Counted as created only once it exists, so that a port whose thread
+        // could not be made (no descriptors left) still closes.
         event_thread_ = std::make_unique<TComThread>(this);
+        thread_created_ = true;
         event_thread_->Resume();
     }
     ForEachLink([&](TComLink* link) {

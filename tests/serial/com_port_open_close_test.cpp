@@ -2,7 +2,13 @@
 // the property writes that open, close or refuse, and the failures of Open.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "platform/message_loop.h"
 #include "serial/com_port.h"
@@ -210,6 +216,41 @@ TEST(ComPortOpenCloseTest, WithoutEventsNothingIsDeliveredButTheLineWorks) {
     EXPECT_EQ(got, "abc");
     port.Close();
     EXPECT_FALSE(port.Connected());
+}
+
+// The process has run out of descriptors just when the event thread needs its
+// stop signal: Open fails, and the device it did open must still close.
+TEST(ComPortOpenCloseTest, AnEventThreadThatCannotStartLeavesAPortThatCloses) {
+    PtyPair pty;
+    TComPort port;
+    port.SetPort(pty.SlavePath());
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 512);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> filler;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) filler.push_back(fd);
+    // What the device itself takes: the line, its event set, two signals.
+    for (int i = 0; i < 4 && !filler.empty(); ++i) {
+        ::close(filler.back());
+        filler.pop_back();
+    }
+    bool open_failed = false;
+    try {
+        port.Open();
+    } catch (...) {
+        open_failed = true;
+    }
+    for (int fd : filler) ::close(fd);
+    setrlimit(RLIMIT_NOFILE, &saved);
+
+    EXPECT_TRUE(open_failed);
+    EXPECT_NO_THROW(port.Close());
+    EXPECT_FALSE(port.Connected());
+    // The name can be opened again once descriptors are back.
+    EXPECT_NO_THROW(port.Open());
+    EXPECT_TRUE(port.Connected());
 }
 
 TEST(ComPortOpenCloseTest, EventsChangedWhileOpenApplyAtTheNextOpen) {
