@@ -332,7 +332,7 @@ private:
             }
         } else if (lower.compare(0, 4, "hex:") == 0 || lower.compare(0, 4, "hex(") == 0) {
             size_t colon = data.find(':');
-            int type = 3;  // binary
+            uint32_t type = 3;  // binary; a registry type is a 32-bit unsigned number
             if (lower[3] == '(') {
                 const size_t close = data.find(')');
                 if (close == std::string::npos || close + 1 != colon || close == 4) {
@@ -346,7 +346,7 @@ private:
                         ProblemAt(first_line, "expected hex(type): before the bytes");
                         return;
                     }
-                    type = type * 16 + d;
+                    type = type * 16 + static_cast<uint32_t>(d);
                 }
             }
             std::string bytes;
