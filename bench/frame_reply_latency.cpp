@@ -32,38 +32,6 @@ constexpr auto kGap = std::chrono::milliseconds(3);
 const std::string kRollFrame{'\xF0', '\x01', '\x00', '\x06', '\x00', '\xF7'};
 const std::string kIdentified{'\xF0', '\x08', '\x50', '\x00', '\x00', '\xF7'};
 
-class PlainEcho {
-public:
-    explicit PlainEcho(const std::string& slave_path) {
-        slave_ = open(slave_path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (slave_ < 0) throw std::runtime_error("cannot open the echo's slave");
-        bench::MakeRaw(slave_);
-        if (pipe(stop_) != 0) throw std::runtime_error("pipe failed");
-        thread_ = std::thread([this] {
-            pollfd p[2] = {{slave_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-            char buffer[64];
-            for (;;) {
-                if (poll(p, 2, -1) < 0) continue;
-                if (p[1].revents) return;
-                const ssize_t n = read(slave_, buffer, sizeof buffer);
-                if (n > 0 && write(slave_, buffer, static_cast<size_t>(n)) != n) return;
-            }
-        });
-    }
-    ~PlainEcho() {
-        [[maybe_unused]] ssize_t w = write(stop_[1], "x", 1);
-        thread_.join();
-        close(stop_[0]);
-        close(stop_[1]);
-        close(slave_);
-    }
-
-private:
-    int slave_ = -1;
-    int stop_[2] = {-1, -1};
-    std::thread thread_;
-};
-
 // Writes `frame` and reads until a 6-byte frame of `reply_type` has come back;
 // returns the microseconds taken, or -1 when nothing came within a second.
 double RoundTrip(const bench::PtyMaster& master, const std::string& frame, char reply_type) {
@@ -81,7 +49,7 @@ double RoundTrip(const bench::PtyMaster& master, const std::string& frame, char 
 
 void BM_FrameToReply(benchmark::State& state) {
     bench::PtyMaster console, echo_line;
-    PlainEcho echo(echo_line.SlavePath());
+    bench::PlainEcho echo(echo_line.SlavePath());
 
     device::TQuarixDevice qdv;
     qdv.SetComPortPort(console.SlavePath());

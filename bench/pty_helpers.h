@@ -12,6 +12,7 @@
 #include <ctime>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace bench {
@@ -70,6 +71,42 @@ inline void MakeRaw(int fd) {
     cfmakeraw(&t);
     tcsetattr(fd, TCSANOW, &t);
 }
+
+// The yardstick of the latency figures: a thread that waits in poll on a
+// pseudo-terminal's slave and writes back whatever it reads.
+class PlainEcho {
+public:
+    explicit PlainEcho(const std::string& slave_path) {
+        slave_ = open(slave_path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (slave_ < 0) throw std::runtime_error("cannot open the echo's slave");
+        MakeRaw(slave_);
+        if (pipe(stop_) != 0) throw std::runtime_error("pipe failed");
+        thread_ = std::thread([this] {
+            pollfd p[2] = {{slave_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            char buffer[64];
+            for (;;) {
+                if (poll(p, 2, -1) < 0) continue;
+                if (p[1].revents) return;
+                const ssize_t n = read(slave_, buffer, sizeof buffer);
+                if (n > 0 && write(slave_, buffer, static_cast<size_t>(n)) != n) return;
+            }
+        });
+    }
+    ~PlainEcho() {
+        [[maybe_unused]] ssize_t w = write(stop_[1], "x", 1);
+        thread_.join();
+        close(stop_[0]);
+        close(stop_[1]);
+        close(slave_);
+    }
+    PlainEcho(const PlainEcho&) = delete;
+    PlainEcho& operator=(const PlainEcho&) = delete;
+
+private:
+    int slave_ = -1;
+    int stop_[2] = {-1, -1};
+    std::thread thread_;
+};
 
 inline double ProcessCpuSeconds() {
     timespec ts{};

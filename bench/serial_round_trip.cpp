@@ -19,25 +19,13 @@
 #include <thread>
 #include <vector>
 
+#include "bench/pty_helpers.h"
 #include "platform/message_loop.h"
 #include "serial/com_port.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct Pty {
-    int master = -1;
-    std::string slave_path;
-    Pty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) throw std::runtime_error("no pty");
-        char name[128];
-        ptsname_r(master, name, sizeof name);
-        slave_path = name;
-    }
-    ~Pty() { close(master); }
-};
+using bench::Clock;
 
 void ReadOne(int fd) {
     pollfd p{fd, POLLIN, 0};
@@ -50,62 +38,20 @@ void ReadOne(int fd) {
 
 struct Samples {
     std::vector<double> us;
-    double Percentile(double p) const {
-        std::vector<double> sorted = us;
-        std::sort(sorted.begin(), sorted.end());
-        if (sorted.empty()) return 0;
-        const size_t index = std::min(sorted.size() - 1, static_cast<size_t>(p * static_cast<double>(sorted.size())));
-        return sorted[index];
-    }
+    double Percentile(double p) const { return bench::Percentile(us, p); }
 };
 
 Samples port_samples;
 Samples echo_samples;
 constexpr int kRoundTrips = 3000;
 
-// A plain echo: a thread that waits in poll on the slave and writes back
-// whatever it reads.
-class PlainEcho {
-public:
-    explicit PlainEcho(const std::string& slave_path) {
-        slave_ = open(slave_path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        termios t{};
-        tcgetattr(slave_, &t);
-        cfmakeraw(&t);
-        tcsetattr(slave_, TCSANOW, &t);
-        if (pipe(stop_) != 0) throw std::runtime_error("pipe failed");
-        thread_ = std::thread([this] {
-            pollfd p[2] = {{slave_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-            char buffer[64];
-            for (;;) {
-                if (poll(p, 2, -1) < 0) continue;
-                if (p[1].revents) return;
-                const ssize_t n = read(slave_, buffer, sizeof buffer);
-                if (n > 0 && write(slave_, buffer, static_cast<size_t>(n)) != n) return;
-            }
-        });
-    }
-    ~PlainEcho() {
-        [[maybe_unused]] ssize_t w = write(stop_[1], "x", 1);
-        thread_.join();
-        close(stop_[0]);
-        close(stop_[1]);
-        close(slave_);
-    }
-
-private:
-    int slave_ = -1;
-    int stop_[2] = {-1, -1};
-    std::thread thread_;
-};
-
 // The two round trips alternate, so both see the same machine load.
 void BM_RoundTrip(benchmark::State& state) {
-    Pty port_pty, echo_pty;
-    PlainEcho echo(echo_pty.slave_path);
+    bench::PtyMaster port_pty, echo_pty;
+    bench::PlainEcho echo(echo_pty.SlavePath());
 
     serial::TComPort port;
-    port.SetPort(port_pty.slave_path);
+    port.SetPort(port_pty.SlavePath());
     port.Parity().SetBits(serial::prEven);
     // The trainer's events: each reply also brings a transmit-queue-empty event.
     port.SetEvents({serial::evRxChar, serial::evTxEmpty, serial::evError, serial::evRx80Full});
@@ -125,18 +71,18 @@ void BM_RoundTrip(benchmark::State& state) {
     const char byte = 0x5A;
     for (auto _ : state) {
         auto start = Clock::now();
-        if (write(echo_pty.master, &byte, 1) != 1) state.SkipWithError("write failed");
-        ReadOne(echo_pty.master);
+        if (write(echo_pty.fd(), &byte, 1) != 1) state.SkipWithError("write failed");
+        ReadOne(echo_pty.fd());
         echo_samples.us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
 
         const int before = replies.load();
         start = Clock::now();
-        if (write(port_pty.master, &byte, 1) != 1) state.SkipWithError("write failed");
+        if (write(port_pty.fd(), &byte, 1) != 1) state.SkipWithError("write failed");
         while (replies.load() == before) {
             platform::WaitForMessages(1000);
             platform::ProcessMessages();
         }
-        ReadOne(port_pty.master);
+        ReadOne(port_pty.fd());
         const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
         port_samples.us.push_back(us);
         state.SetIterationTime(us / 1e6);

@@ -21,28 +21,11 @@
 #include "device/quarix_device.h"
 #include "platform/message_loop.h"
 #include "platform/tick_count.h"
+#include "fuzz/fuzz_input.h"
 
 namespace {
 
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool Empty() const { return at_ >= size_; }
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    uint16_t Word() { return static_cast<uint16_t>(Byte() << 8 | Byte()); }
-    uint32_t Long() { return static_cast<uint32_t>(Word()) << 16 | Word(); }
-    std::string Bytes(size_t n) {
-        n = std::min(n, size_ - std::min(at_, size_));
-        std::string out(reinterpret_cast<const char*>(data_) + at_, n);
-        at_ += n;
-        return out;
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
+using fuzzing::Input;
 
 // Every value the component knows, and a few it does not.
 constexpr double kVersions[] = {4, 4, 4.5, 5, 5.5, 6, 7, 8, 1, 2, 3, 0.4, 9, 3.5, 0, -1};
@@ -147,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     break;
                 }
                 case 2:  // any bytes at all, straight to the decoder
-                    d.DecodeMessage(in.Bytes(in.Byte() % 16));
+                    d.DecodeMessage(std::string(in.Bytes(in.Byte() % 16)));
                     break;
                 case 3:  // bytes through the device's own framer
                     d.Framer()->AcceptData(in.Bytes(in.Byte() % 32 + 1));

@@ -11,26 +11,11 @@
 #include <string_view>
 
 #include "serial/com_data_packet.h"
+#include "fuzz/fuzz_input.h"
 
 namespace {
 
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool Empty() const { return at_ >= size_; }
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    std::string_view Bytes(size_t n) {
-        n = std::min(n, size_ - std::min(at_, size_));
-        std::string_view out(reinterpret_cast<const char*>(data_) + at_, n);
-        at_ += n;
-        return out;
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
+using fuzzing::Input;
 
 // A search handler's answer: -1 (defer), 0 or below (nothing yet) or a
 // position, sometimes beyond the data, sometimes on no data at all.
