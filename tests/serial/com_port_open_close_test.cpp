@@ -221,6 +221,12 @@ TEST(ComPortOpenCloseTest, WithoutEventsNothingIsDeliveredButTheLineWorks) {
 // The process has run out of descriptors just when the event thread needs its
 // stop signal: Open fails, and the device it did open must still close.
 TEST(ComPortOpenCloseTest, AnEventThreadThatCannotStartLeavesAPortThatCloses) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The sanitizer runtimes need descriptors of their own for their checks
+    // (reading the process's memory map); with none left they report faults
+    // that are not there.
+    GTEST_SKIP() << "descriptor exhaustion starves the sanitizer runtime";
+#endif
     PtyPair pty;
     TComPort port;
     port.SetPort(pty.SlavePath());
