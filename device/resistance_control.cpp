@@ -1,9 +1,8 @@
 // The resistance command: level, high-power reduction, clamp and elevation.
-#include <cmath>
 
 #include "device/quarix_device.h"
 #include "device/quarix_protocol.h"
-#include "platform/rounding.h"
+#include "device/whole_numbers.h"
 
 namespace device {
 
@@ -19,15 +18,9 @@ int32_t ClampToByte(int64_t value) {
     return static_cast<int32_t>(value);
 }
 
-// Nearest integer (halves to even) of a level that may be absurd: held well
-// inside the 64-bit range first, NaN taken as 0, so the conversion is defined.
-int64_t RoundLevel(long double value) {
-    constexpr long double kBound = 1e15L;
-    if (std::isnan(value)) return 0;
-    if (value > kBound) value = kBound;
-    if (value < -kBound) value = -kBound;
-    return platform::Round(value);
-}
+// A level that may be absurd is held well inside the 64-bit range before it
+// is rounded; without security its low byte still goes on the wire.
+int64_t RoundLevel(long double value) { return RoundWithin(value, 1e15L); }
 
 // Slope in percent to the elevation byte: 126 is level, one step is 0.2 %.
 int64_t SlopeToByte(long double slope) { return RoundLevel(slope * 5 + 126); }

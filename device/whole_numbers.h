@@ -26,4 +26,13 @@ inline long double RoundWhole(long double value) {
     return static_cast<long double>(platform::Round(value));
 }
 
+// Nearest integer (halves to even) of a figure held within +/-bound, so that
+// its low bits stay meaningful where a caller keeps only those; NaN counts as 0.
+inline int64_t RoundWithin(long double value, long double bound) {
+    if (std::isnan(value)) return 0;
+    if (value > bound) value = bound;
+    if (value < -bound) value = -bound;
+    return platform::Round(value);
+}
+
 }  // namespace device

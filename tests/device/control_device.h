@@ -3,29 +3,16 @@
 // with the protected steps of the resistance, key and heart code reachable
 // from tests.
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "device/quarix_device.h"
-#include "platform/format.h"
+#include "device_test_support.h"
 
 namespace control_test {
 
-// Bytes from small integers: Bytes({0xF0, 0x01}).
-inline std::string Bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values) out.push_back(static_cast<char>(v));
-    return out;
-}
-
-// "F0 01 2C 00 00 F7": readable in a failure message.
-inline std::string Hex(const std::string& bytes) {
-    std::string text;
-    for (unsigned char c : bytes) text += platform::Format("%02X ", c);
-    if (!text.empty()) text.pop_back();
-    return text;
-}
+using device_test::Bytes;
+using device_test::Hex;
 
 class ControlDevice : public device::TQuarixDevice {
 public:
