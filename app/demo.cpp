@@ -90,16 +90,4 @@ DemoSession::~DemoSession() {
 
 std::string DemoSession::PortName() const { return impl_->console.SlavePath(); }
 
-bool TakeDemoOption(int& argc, char** argv) {
-    bool found = false;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--demo") == 0) found = true;
-        else argv[kept++] = argv[i];
-    }
-    if (kept < argc) argv[kept] = nullptr;
-    argc = kept;
-    return found;
-}
-
 }  // namespace app

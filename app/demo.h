@@ -33,7 +33,4 @@ private:
 // The settings the demonstration reads, as a registry export.
 extern const char* const kDemoSettings;
 
-// Removes every "--demo" from the command line; true when there was one.
-bool TakeDemoOption(int& argc, char** argv);
-
 }  // namespace app

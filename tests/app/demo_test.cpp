@@ -45,14 +45,3 @@ TEST(Demo, TheRiderCrossesEveryPointBetween15And45) {
     EXPECT_GT(high, 40);  // above P3's 40 km/h now and then
 }
 
-TEST(Demo, TheOptionIsTakenOffTheCommandLine) {
-    std::string a0 = "tool", a1 = "--demo", a2 = "-platform", a3 = "xcb", a4 = "--demo";
-    char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), a4.data(), nullptr};
-    int argc = 5;
-    EXPECT_TRUE(app::TakeDemoOption(argc, argv));
-    ASSERT_EQ(argc, 3);
-    EXPECT_STREQ(argv[1], "-platform");
-    EXPECT_STREQ(argv[2], "xcb");
-    EXPECT_EQ(argv[3], nullptr);
-    EXPECT_FALSE(app::TakeDemoOption(argc, argv));
-}
