@@ -19,7 +19,7 @@ constexpr std::array kOptions{
     CommandLineOption{"settings", 0, "FILE", "read the calibration points from this settings file"},
     CommandLineOption{"trace", 0, "FILE",
                       "log every frame to and from the console, and every\n"
-                      "open, close and repair of the port ('-': standard error)"},
+                      "open, close and repair of the port ('-' = stderr)"},
     CommandLineOption{"help", 'h', nullptr, "show this help and exit"},
     CommandLineOption{"version", 0, nullptr, "show the version and exit"},
 };
