@@ -240,7 +240,7 @@ TEST(ConsoleSimulator, PortIsRawBeforeItsFirstUserAndForgetsWhatAClosedPeerLeftU
   sim.Start();
   {
     // No settings applied by this client: the line must not echo or cook.
-    PtyClient client(sim.SlavePath(), /*make_raw=*/false);
+    PtyClient client(sim.SlavePath(), PtyClient::Mode::kAsFound);
     termios t{};
     ASSERT_EQ(tcgetattr(client.Fd(), &t), 0);
     EXPECT_EQ(t.c_lflag & (ECHO | ICANON | ISIG), 0u);

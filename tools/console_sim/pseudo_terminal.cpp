@@ -1,5 +1,7 @@
 #include "tools/console_sim/pseudo_terminal.h"
 
+#include "tools/console_sim/pty_io.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -21,7 +23,7 @@ namespace {
 
 PseudoTerminal::~PseudoTerminal() { Close(); }
 
-void PseudoTerminal::Open() {
+void PseudoTerminal::Open(Slave slave_mode) {
   Close();
   const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (master < 0) ThrowErrno("posix_openpt");
@@ -37,18 +39,16 @@ void PseudoTerminal::Open() {
     ::close(master);
     throw std::system_error(saved, std::generic_category(), std::string("opening ") + name);
   }
-  termios settings{};
-  bool raw = tcgetattr(slave, &settings) == 0;
-  if (raw) {
-    cfmakeraw(&settings);
-    raw = tcsetattr(slave, TCSANOW, &settings) == 0;
+  if (slave_mode == Slave::kRaw) {
+    try {
+      MakeRaw(slave);
+    } catch (const std::system_error& e) {
+      ::close(slave);
+      ::close(master);
+      throw std::system_error(e.code(), std::string("setting raw mode on ") + name);
+    }
   }
-  const int saved = errno;
   ::close(slave);
-  if (!raw) {
-    ::close(master);
-    throw std::system_error(saved, std::generic_category(), std::string("setting raw mode on ") + name);
-  }
   const int flags = fcntl(master, F_GETFL);
   if (flags < 0 || fcntl(master, F_SETFL, flags | O_NONBLOCK) != 0) {
     const int err = errno;
@@ -72,6 +72,53 @@ void PseudoTerminal::DiscardUnreadSlaveInput() const {
   tcflush(slave, TCIFLUSH);
   ::close(slave);
 }
+
+void PseudoTerminal::Write(const std::string& bytes) const { WriteAll(master_, bytes); }
+
+std::string PseudoTerminal::ReadAtLeast(std::size_t count, int timeout_ms) const {
+  return console_sim::ReadAtLeast(master_, count, timeout_ms);
+}
+
+std::string PseudoTerminal::ReadFor(int ms) const { return console_sim::ReadFor(master_, ms); }
+
+termios PseudoTerminal::LineSettings() const { return console_sim::LineSettings(master_); }
+
+PtyClient::PtyClient(const std::string& path, Mode mode) {
+  fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ < 0) ThrowErrno("opening " + path);
+  if (mode == Mode::kRaw) {
+    try {
+      MakeRaw(fd_);
+    } catch (...) {
+      Close();
+      throw;
+    }
+  }
+}
+
+PtyClient::~PtyClient() { Close(); }
+
+int PtyClient::OpenError(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno;
+  ::close(fd);
+  return 0;
+}
+
+void PtyClient::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+void PtyClient::Write(const std::string& bytes) const { WriteAll(fd_, bytes); }
+
+std::string PtyClient::ReadAtLeast(std::size_t count, int timeout_ms) const {
+  return console_sim::ReadAtLeast(fd_, count, timeout_ms);
+}
+
+std::string PtyClient::ReadFor(int ms) const { return console_sim::ReadFor(fd_, ms); }
+
+bool PtyClient::WaitHangUp(int timeout_ms) const { return console_sim::WaitHangUp(fd_, timeout_ms); }
 
 StableLink::~StableLink() { Release(); }
 
