@@ -48,12 +48,7 @@ public:
     }
     const std::string& Name() const { return link_; }
     // Everything the tool wrote to it so far.
-    std::string Drain() {
-        std::string out;
-        char buffer[256];
-        for (ssize_t n; (n = ::read(pty_.Master(), buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<size_t>(n));
-        return out;
-    }
+    std::string Drain() { return pty_.ReadFor(0); }
 
 private:
     console_sim::PseudoTerminal pty_;

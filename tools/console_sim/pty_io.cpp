@@ -38,12 +38,12 @@ void WriteAll(int fd, const std::string& bytes) {
 std::string ReadAtLeast(int fd, std::size_t count, int timeout_ms) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   std::string data;
+  // At least one look, so that a zero timeout takes what is already waiting.
   while (data.size() < count) {
     const int left = MillisecondsLeft(deadline);
-    if (left == 0) break;
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, left) <= 0) continue;
-    if (p.revents & POLLIN) {
+    const int ready = ::poll(&p, 1, left);
+    if (ready > 0 && (p.revents & POLLIN)) {
       char buffer[4096];
       const std::size_t wanted = std::min(sizeof buffer, count - data.size());
       const ssize_t n = ::read(fd, buffer, wanted);
@@ -51,11 +51,11 @@ std::string ReadAtLeast(int fd, std::size_t count, int timeout_ms) {
         data.append(buffer, static_cast<std::size_t>(n));
         continue;
       }
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
     }
+    if (left == 0) break;
     // Hung up (a master whose slave is closed reports POLLHUP at once): wait
     // for the peer to come back instead of spinning.
-    ::poll(nullptr, 0, std::min(left, 5));
+    if (ready > 0) ::poll(nullptr, 0, std::min(left, 5));
   }
   return data;
 }
