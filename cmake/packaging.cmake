@@ -83,8 +83,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calibrate an indoor bicycle trainer over its serial line")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-A small desktop tool for calibrating an indoor bicycle trainer whose
+# CPack puts the summary on the first line: the body follows it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A small desktop tool for calibrating an indoor bicycle trainer whose
 console is connected over a serial line (a USB-serial adapter or a real
 serial port). It finds the console on the machine's serial ports, loads
 the three calibration points (target speed and brake resistance) kept by
