@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
     // The name, not the display name: the window manager must see the
     // captions exactly as the windows set them.
     QCoreApplication::setApplicationName(QString::fromUtf8(app::kApplicationTitle));
+    // Lets a Wayland desktop match the window to the installed entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.calibrationtool.CalibrationTool"));
     app::InstallErrorReporter();
     app::ScopedQtMessagePump pump;
     app::QuitOnTerminationSignals termination;
