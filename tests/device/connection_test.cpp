@@ -423,6 +423,22 @@ TEST_F(SurveyTest, AnUnpluggedLongFrameConsoleIsGivenUpAfterThreeClosedAttempts)
     EXPECT_FALSE(d.Connected());
 }
 
+// 611 says the request went out: a write that fails on a hung-up line is no
+// request sent.
+TEST_F(SurveyTest, QuickConnectReportsTheRequestOnlyWhenItWentOut) {
+    platform::ScopedTickCountOverride clock;
+    d.QuickConnectDevice(false);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"Error(2,611,-1)"}));
+    EXPECT_EQ(Count(pty.ReadFor(100), kIdentificationRequest), 1u);
+
+    log.Clear();
+    pty.CloseMaster();
+    ASSERT_TRUE(d.Port()->Connected());
+    d.QuickConnectDevice(false);
+    EXPECT_EQ(log.events, std::vector<std::string>{});
+    EXPECT_TRUE(d.Connected());
+}
+
 TEST_F(SurveyTest, QuickConnectRefusesLongFrameVersions) {
     d.SetVersion(5);
     try {
