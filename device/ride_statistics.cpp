@@ -87,7 +87,10 @@ long double TQuarixDevice::ComputeSpeed(long double /*old_speed*/, double roll_e
     }
 
     long double result = MeanSpeed;
-    if (VirtualSpeedEnabled() && !SimulationMode()) {
+    // The virtual part belongs to a running ride: a paused one stands still,
+    // shows the roller's own speed and covers no distance. Its model is kept
+    // for the resumed ride, like its times and roll count.
+    if (VirtualSpeedEnabled() && !SimulationMode() && Status() == qsRunning) {
         short_mean += VirtualSpeed;
         result = MeanSpeed + VirtualSpeed;
         // The distance the virtual part covers during this sample: a tenth of

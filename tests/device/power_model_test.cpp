@@ -199,6 +199,30 @@ TEST_F(VirtualRide, OnTheFlatTheVirtualPartDecaysAndPowerIgnoresIt) {
     EXPECT_EQ(dev.TotalRollCount, rolls);
 }
 
+// A paused ride stands still: the roller's own speed is shown, the virtual
+// part covers no distance, and both come back with the resumed ride.
+TEST_F(VirtualRide, APausedRideShowsOnlyTheRollerAndCoversNoVirtualDistance) {
+    dev.VirtualSpeed = 10;
+    dev.VirtualDistancePerSecond = 0.00277778;
+    Roll(25, 10);
+    ASSERT_NEAR(static_cast<double>(dev.Speed), 32.32, kExact);
+
+    dev.Pause();
+    const long double rolls = dev.TotalRollCount;
+    const long double distance = dev.Distance;
+    Roll(10, 10);
+    EXPECT_EQ(dev.TotalRollCount, rolls);
+    EXPECT_EQ(dev.Distance, distance);
+    EXPECT_NEAR(static_cast<double>(dev.Speed), 22.32, kExact);
+    EXPECT_NEAR(static_cast<double>(dev.ShortMeanSpeed), 22.32, kExact);
+
+    dev.Start();
+    ASSERT_EQ(dev.Status(), device::qsRunning);
+    Roll(1, 10);
+    EXPECT_NEAR(static_cast<double>(dev.Speed), 32.32, kExact);
+    EXPECT_NEAR(static_cast<double>(dev.TotalRollCount), static_cast<double>(rolls) + 10 + 4.480290322580646, 1e-9);
+}
+
 TEST(VirtualSpeed, IsInactiveInSimulationModeSoPowerUsesTheSimulatedSpeed) {
     platform::ScopedTickCountOverride tick;
     TQuarixDevice d;
