@@ -56,13 +56,16 @@ long double TQuarixDevice::ComputeSpeed(long double /*old_speed*/, double roll_e
 
     // Km (or miles) covered by this sample, and the speed it stands for.
     const double covered = static_cast<double>(DistancePerRollEvent * roll_events / metres_per_unit);
+    // The time the sample stands for: one frame, or the block of status bytes
+    // the byte protocol sums up (the decoder calls once per block).
+    const long double sample_ms = Version() >= 4 ? kFrameSampleMs : RollBlockBytes * kByteProtocolMsPerByte;
     long double sample = 0;
     if (Version() >= 4) {
         sample = RoundValue(PrecisionSpeed(), covered / kFrameSampleMs * kMsPerHour);
     } else if (RollBlockBytes > 0) {
         // A block of no bytes stands for no time: it counts as standing still
         // rather than an infinite speed that would poison the whole window.
-        sample = RoundValue(PrecisionSpeed(), covered / (RollBlockBytes * kByteProtocolMsPerByte) * kMsPerHour);
+        sample = RoundValue(PrecisionSpeed(), covered / sample_ms * kMsPerHour);
     }
 
     long double short_mean = ShortMeanSpeed;
@@ -93,10 +96,10 @@ long double TQuarixDevice::ComputeSpeed(long double /*old_speed*/, double roll_e
     if (VirtualSpeedEnabled() && !SimulationMode() && Status() == qsRunning) {
         short_mean += VirtualSpeed;
         result = MeanSpeed + VirtualSpeed;
-        // The distance the virtual part covers during this sample: a tenth of
-        // a second for the frame generations, a hundredth for the byte protocol.
+        // The distance the virtual part covers during the sample's time: a
+        // tenth of a second for a frame and for a full block of ten bytes.
         if (DistancePerRollEvent != 0) {
-            const long double share = Version() > 3 ? 0.1L : 0.01L;
+            const long double share = sample_ms / 1000.0L;
             AddRollEvents(share * VirtualDistancePerSecond * metres_per_unit / DistancePerRollEvent);
         }
     }
