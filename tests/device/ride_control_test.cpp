@@ -78,6 +78,50 @@ TEST_F(RideTest, APausedRideResumesWithoutCountingThePause) {
     EXPECT_TRUE(d.TimerStats()->Enabled());
 }
 
+// Only a pause that held a running ride is resumed. A pause with no ride
+// running (none started yet, or the last one stopped) holds no ride time or
+// roll count: the Start after it begins a new ride, timed from now.
+TEST_F(RideTest, StartAfterAPauseThatHeldNoRideBeginsANewRide) {
+    const struct {
+        const char* what;
+        bool ride_before;
+        bool stopped;
+        bool resumed;
+    } cases[] = {
+        {"nothing started", false, false, false},
+        {"a ride stopped", true, true, false},
+        {"a running ride", true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        d.SetConnected(false);
+        d.SetConnected(true);
+        if (c.ride_before) {
+            d.Start();
+            d.TotalRollCount = 40;
+            clock.Advance(5000);
+        }
+        if (c.stopped) d.Stop();
+        d.Pause();
+        d.Pause();  // a repeated pause holds what the first one held
+        clock.Advance(10000);
+        log.Clear();
+        d.Start();
+        ASSERT_EQ(d.Status(), device::qsRunning);
+        if (c.resumed) {
+            EXPECT_EQ(log.events, (std::vector<std::string>{"BeforeStart", "Status(3->2)"}));
+            EXPECT_EQ(platform::GetTickCount() - d.StartTick, 5000u);
+            EXPECT_EQ(d.TotalRollCount, 40);
+        } else {
+            EXPECT_EQ(log.events, (std::vector<std::string>{"BeforeStart", "Status(4->2)"}));
+            EXPECT_EQ(d.StartTick, platform::GetTickCount());
+            EXPECT_EQ(d.TimerStats()->ElapsedTime(), 0u);
+            EXPECT_EQ(d.TotalRollCount, 0);
+        }
+        d.Stop();
+    }
+}
+
 TEST_F(RideTest, PauseTakesEffectBeforeItsEventAndStopsTheBrake) {
     BarePty pty;
     d.SetComPortPort(pty.SlavePath());
