@@ -641,6 +641,8 @@ private:
     TQuarixDeviceStatus status_ = qsDisconnected;
     // The pause in force holds a ride that was running when it began.
     bool pause_holds_ride_ = false;
+    // Counts new rides, so a statistics step sees a ride started inside it.
+    uint32_t rides_started_ = 0;
     int32_t key_message_ = 12345;
 
     // Ride statistics, speed and distance

@@ -33,6 +33,7 @@ void TQuarixDevice::Start() {
         timer_stats_->Reset();
         ResetStats();
         status_ = qsStopped;  // silent mark of a new ride: no event, no reset
+        ++rides_started_;
         StartTick = platform::GetTickCount();
         PauseTick = 0;
         timer_stats_->SetLapTime(0);

@@ -284,6 +284,7 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
 
         UpdateMaxima(Cadence, HeartRate, Power, Speed);
 
+        const uint32_t ride = rides_started_;
         DoStats(this, static_cast<int32_t>(timer->LapTime()), events, lap_rolls, lap_distance, old_speed,
                 speed_changed);
 
@@ -291,8 +292,12 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
         if (correction < -kRearmCorrectionLimitMs || correction > kRearmCorrectionLimitMs) correction = 0;
         timer->SetInterval(static_cast<uint32_t>(StatsInterval() + correction));
 
-        timer->SetLapTime(timer->ElapsedTime());
-        RollCountAtLastTick = rolls;
+        // A handler that started a new ride has set its first lap's starting
+        // point already; this step's figures belong to the old ride.
+        if (rides_started_ == ride) {
+            timer->SetLapTime(timer->ElapsedTime());
+            RollCountAtLastTick = rolls;
+        }
     } catch (...) {
         fault = std::current_exception();
     }

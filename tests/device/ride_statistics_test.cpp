@@ -383,6 +383,37 @@ TEST_F(FakeTickRide, EachStepReportsItsLapAndTheRideFiguresFollowTheFrames) {
     EXPECT_EQ(dev.TimerStatsInterval(), static_cast<uint32_t>(kQuietInterval));  // re-armed, no correction
 }
 
+// A handler that starts a new ride from OnStats gets a ride whose first lap
+// counts from that Start: the step that raised the event must not carry the
+// old ride's total into the new one.
+TEST_F(FakeTickRide, ARideRestartedFromOnStatsKeepsItsFirstLap) {
+    dev.SetConnected(true);
+    dev.Start();
+    bool restart = true;
+    dev.OnStats = [&](platform::TObject*, int32_t lap, int32_t events, long double rolls, long double distance,
+                      long double old_speed, bool changed) {
+        stats.calls.push_back({lap, events, rolls, distance, old_speed, changed});
+        if (restart) {
+            restart = false;
+            dev.Start();
+        }
+    };
+    Roll(10, 10);
+    Second();
+    ASSERT_EQ(stats.calls.size(), 1u);
+    EXPECT_EQ(stats.calls[0].lap_roll_count, 100.0L);
+
+    Roll(10, 5);  // the new ride's first second
+    tick.Advance(1000);
+    Step(dev);
+    ASSERT_EQ(stats.calls.size(), 2u);
+    EXPECT_EQ(stats.calls[1].lap_roll_count, 50.0L);
+    EXPECT_NEAR(static_cast<double>(stats.calls[1].lap_distance), 0.0031, kExact);  // 50 x 0.062 m
+    EXPECT_EQ(stats.calls[1].lap_time, 1000);
+    EXPECT_EQ(dev.TimerStats()->ElapsedTime(), 1000u);
+    EXPECT_EQ(dev.RollCountAtLastTick, 50.0L);
+}
+
 TEST_F(SimulatedRide, RideTimeExcludesPausesAndTheRollCountResumesFromThePause) {
     dev.Start();
     dev.SimulateReadings(0, 0, 30);
