@@ -582,6 +582,28 @@ TEST_F(SimulatedRide, AverageCadenceNeedsACadenceAndSomeRideTime) {
     }
 }
 
+// Each step raises the ride maxima to the cadence and heart rate it sees; a
+// lower reading leaves them, a new ride starts them afresh.
+TEST_F(SimulatedRide, EachStepKeepsTheRideMaximaOfCadenceAndHeartRate) {
+    dev.SetHeartEnabled(true);  // without it the step clears the heart rate
+    dev.SetHeartConnectionSurvey(false);
+    dev.Start();
+    const struct {
+        int32_t heart_rate, cadence;
+        int32_t max_heart_rate, max_cadence;
+    } steps[] = {{150, 90, 150, 90}, {120, 80, 150, 90}, {155, 100, 155, 100}, {140, 95, 155, 100}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.heart_rate << " bpm, " << s.cadence << " rpm");
+        dev.SimulateReadings(s.heart_rate, s.cadence, 30);
+        Second();
+        EXPECT_EQ(dev.MaxHeartRate, s.max_heart_rate);
+        EXPECT_EQ(dev.MaxCadence, s.max_cadence);
+    }
+    dev.Start();
+    EXPECT_EQ(dev.MaxHeartRate, 0);
+    EXPECT_EQ(dev.MaxCadence, 0);
+}
+
 TEST_F(SimulatedRide, ACourseEndsAtTheFirstStepThatReachesItsDistance) {
     dev.OnAfterStop = [&](platform::TObject*) { events.push_back("AfterStop"); };
     dev.OnCourseFinished = [&](platform::TObject*) { events.push_back("CourseFinished"); };
