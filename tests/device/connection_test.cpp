@@ -248,17 +248,24 @@ TEST(DeviceErrors, ErrorTextKnowsTwelveCodes) {
     }
 }
 
+// Identify returns at once: no wait (a wait moves the fake clock by its
+// length), no framing change and nothing on the wire.
 TEST(DeviceIdentify, DoesNothingOnAClosedPortOrWhileDisabled) {
+    platform::ScopedTickCountOverride clock;
+    const uint32_t start = clock.Now();
     TQuarixDevice d;
+    d.SetVersion(5);
     EXPECT_FALSE(d.Identify(100));
+    EXPECT_EQ(clock.Now(), start);
+    EXPECT_EQ(d.PacketLength, 10);
 
     BarePty pty;
     d.SetComPortPort(pty.SlavePath());
     d.Port()->Open();
     d.SetEnabled(false);
-    const double start = testing_support::NowMs();
     EXPECT_FALSE(d.Identify(100));
-    EXPECT_LT(testing_support::NowMs() - start, 250.0);
+    EXPECT_EQ(clock.Now(), start);
+    EXPECT_EQ(d.PacketLength, 10);
     EXPECT_EQ(pty.ReadFor(100), "");
 }
 
