@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "device/quarix_device.h"
 #include "device_test_support.h"
@@ -35,6 +36,19 @@ bool OpenAndIdentify(TQuarixDevice& d, const ConsoleSimulator& sim) {
     d.Port()->Open();
     platform::WaitProcessing(200);
     return d.Identify(100);
+}
+
+// The roll events per 100 ms a console riding at kmh reports to d.
+long double RollPer100Ms(const TQuarixDevice& d, double kmh) { return kmh / 3.6L * 0.1L / d.DistancePerRollEvent; }
+
+// True once a roll measurement of about `roll` events has been decoded since
+// `from` (a tenth off at most: the console dithers its periods around it).
+bool RollDecodedSince(const EventLog& log, size_t from, long double roll) {
+    for (size_t i = from; i < log.messages.size(); ++i) {
+        const auto& m = log.messages[i];
+        if (m.type == device::qmRollData && std::fabs(m.value1 - roll) < roll / 10) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -194,10 +208,35 @@ TEST(ConsoleSupervision, ALongFrameConsoleIsFoundAgainAfterBeingReplugged) {
     ASSERT_TRUE(WaitUntil(
         [&] { return std::find(log.events.begin(), log.events.end(), "Error(2,710,-1)") != log.events.end(); },
         10000));
+    // The replugged console rides at another speed: its measurements, and no
+    // others, say 15 km/h.
+    sim.SetSpeed(15);
     sim.Replug();
     ASSERT_TRUE(WaitUntil(
         [&] { return std::find(log.events.begin(), log.events.end(), "Error(3,614,-1)") != log.events.end(); },
         10000));
     EXPECT_TRUE(d.Connected());
-    EXPECT_TRUE(WaitUntil([&] { return d.Version() == 7 && d.Port()->Connected(); }, 5000));
+    const size_t restored = log.messages.size();
+    EXPECT_TRUE(WaitUntil([&] { return RollDecodedSince(log, restored, RollPer100Ms(d, 15)); }, 5000));
+    EXPECT_FALSE(RollDecodedSince(log, restored, RollPer100Ms(d, 30)));
+    EXPECT_EQ(d.Version(), 7);
+}
+
+// A device that already holds a long-frame Version (a stored form sets it)
+// asks in short frames, since the answer is one, and reads the long
+// measurements once the answer has set the Version again.
+TEST(ConsoleIdentify, AStoredLongFrameVersionIdentifiesOnShortFramesThenReadsLongOnes) {
+    ConsoleSimulator sim(Console(7, 25));
+    sim.Start();
+    EventLog log;
+    TQuarixDevice d;
+    d.SetVersion(7);
+    ASSERT_EQ(d.PacketLength, 10);
+    log.Attach(d);
+
+    ASSERT_TRUE(OpenAndIdentify(d, sim));
+    EXPECT_EQ(d.Version(), 7);
+    EXPECT_EQ(d.PacketLength, 10);
+    EXPECT_EQ(d.Framer()->Size(), 10);
+    EXPECT_TRUE(WaitUntil([&] { return RollDecodedSince(log, 0, RollPer100Ms(d, 25)); }, 5000));
 }
