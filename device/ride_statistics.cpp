@@ -212,6 +212,7 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
     std::exception_ptr fault;
     try {
         timers::TKelvoThreadTimer* timer = TimerStats();
+        const uint32_t ride = rides_started_;
         const bool in_miles = UnitMeasure() == umMiles;
         const long double metres_per_unit = in_miles ? kMetresPerMile : kMetresPerKm;
 
@@ -284,7 +285,6 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
 
         UpdateMaxima(Cadence, HeartRate, Power, Speed);
 
-        const uint32_t ride = rides_started_;
         DoStats(this, static_cast<int32_t>(timer->LapTime()), events, lap_rolls, lap_distance, old_speed,
                 speed_changed);
 
@@ -292,8 +292,9 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
         if (correction < -kRearmCorrectionLimitMs || correction > kRearmCorrectionLimitMs) correction = 0;
         timer->SetInterval(static_cast<uint32_t>(StatsInterval() + correction));
 
-        // A handler that started a new ride has set its first lap's starting
-        // point already; this step's figures belong to the old ride.
+        // A handler that started a new ride during the step (from OnStats or
+        // the heart alarm) has set its first lap's starting point already;
+        // this step's figures belong to the old ride.
         if (rides_started_ == ride) {
             timer->SetLapTime(timer->ElapsedTime());
             RollCountAtLastTick = rolls;
