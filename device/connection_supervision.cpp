@@ -275,15 +275,21 @@ void TQuarixDevice::QuickConnectDevice(bool reopen_port) {
         } catch (const std::exception&) {
             // A queue that cannot be purged does not stop the request.
         }
+        // 611 tells that the request went out: a write that fails (or writes
+        // only part of the frame) is no request sent. The survey's next tick
+        // sees whether the console answered.
+        const std::string request = IdentificationRequest(version_);
+        bool sent = false;
         try {
-            Send(IdentificationRequest(version_));
+            sent = Send(request) == static_cast<int32_t>(request.size());
         } catch (const std::exception&) {
-            // The survey's next tick sees whether the console answered.
         }
-        try {
-            ReportError(qetConnectionFault, 611, -1);
-        } catch (const std::exception&) {
-            // A notice handler's failure does not undo the request.
+        if (sent) {
+            try {
+                ReportError(qetConnectionFault, 611, -1);
+            } catch (const std::exception&) {
+                // A notice handler's failure does not undo the request.
+            }
         }
     }
 }

@@ -52,13 +52,24 @@ constexpr IdentificationAnswer kIdentificationAnswers[] = {
     {0x5A, 5.5, true}, {0x5C, 7, true}, {0x5E, 8, true},
 };
 
-// Length of a whole frame of a message type: identification answers are short
-// frames in every generation. The short-frame framer can hand over a packet cut
-// short by an early stop byte; such a frame is rejected rather than read past
-// its end or decoded with its stop byte taken for data.
-size_t WholeFrameLength(uint8_t type, bool long_frames) {
-    if (type == kMsgIdentification || !long_frames) return kShortFrameLength;
-    return kLongFrameLength;
+// How many bytes a message type reads, from the start byte on. The
+// short-frame framer hands over a packet cut short when a data byte is 0xF7;
+// one that still holds every byte its type reads is decoded like the whole
+// frame, anything shorter is rejected rather than read past its end.
+size_t BytesTheTypeReads(uint8_t type, bool long_frames) {
+    switch (type) {
+        case kMsgRollData:
+            return long_frames ? 9 : 4;  // periods up to byte 8; the roll count at byte 3
+        case kMsgDistanceCounter:
+            return 5;  // bytes 2-4
+        case kMsgSerialNumber:
+            return long_frames ? 7 : 5;  // the orientation follows in bytes 5-6
+        case kMsgIdentification:
+        case kMsgProductVersion:
+            return 3;
+        default:
+            return 2;  // the type byte
+    }
 }
 
 bool IsDecodedType(uint8_t type) {
@@ -186,7 +197,7 @@ void TQuarixDevice::DecodeMessage(const std::string& data) {
         if (!long_frames) DoMessageRejected(data);
         return;
     }
-    if (data.size() < WholeFrameLength(type, long_frames)) {
+    if (data.size() < BytesTheTypeReads(type, long_frames)) {
         DoMessageRejected(data);
         return;
     }

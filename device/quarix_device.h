@@ -639,6 +639,10 @@ private:
     uint8_t rotation_hex2_ = 0;
     double orientation_ = 0;
     TQuarixDeviceStatus status_ = qsDisconnected;
+    // The pause in force holds a ride that was running when it began.
+    bool pause_holds_ride_ = false;
+    // Counts new rides, so a statistics step sees a ride started inside it.
+    uint32_t rides_started_ = 0;
     int32_t key_message_ = 12345;
 
     // Ride statistics, speed and distance
@@ -691,6 +695,8 @@ private:
     void ApplyConnectionSurveyInterval();
     bool PortOpen() const;
     void ReopenPort();
+    // Paused, and the pause holds a ride to resume.
+    bool ResumesPausedRide() const;
 
 };
 

@@ -8,6 +8,8 @@ void TQuarixDevice::SetStatus(TQuarixDeviceStatus value) {
     if (value == status_) return;
     const TQuarixDeviceStatus old_status = status_;
     status_ = value;
+    // Only an unbroken pause keeps holding the ride it paused.
+    if (status_ != qsPaused) pause_holds_ride_ = false;
     DoQuarixDeviceStatusChanged(old_status, value);
     // A handler may have moved the status on again: act on what it is now.
     if (status_ == qsDisconnected || status_ == qsStopped) {
@@ -20,20 +22,25 @@ void TQuarixDevice::SetStatus(TQuarixDeviceStatus value) {
     }
 }
 
+bool TQuarixDevice::ResumesPausedRide() const { return status_ == qsPaused && pause_holds_ride_; }
+
 void TQuarixDevice::Start() {
     if (!connected_) return;
     CourseFinished = false;
-    if (status_ != qsPaused) {
+    // A pause with no ride running held no ride time or roll count: the
+    // Start after it begins a new ride.
+    if (!ResumesPausedRide()) {
         timer_stats_->Reset();
         ResetStats();
         status_ = qsStopped;  // silent mark of a new ride: no event, no reset
+        ++rides_started_;
         StartTick = platform::GetTickCount();
         PauseTick = 0;
         timer_stats_->SetLapTime(0);
     }
     DoBeforeStart();
     timer_stats_->SetInterval(static_cast<uint32_t>(stats_interval_));
-    if (status_ == qsPaused) {
+    if (ResumesPausedRide()) {
         // The pause does not count as ride time.
         StartTick += platform::GetTickCount() - PauseTick;
         timer_stats_->SetLapTime(timer_stats_->ElapsedTime());
@@ -52,6 +59,7 @@ void TQuarixDevice::Pause() {
     if (!connected_) return;
     timer_stats_->SetEnabled(false);
     PauseTick = platform::GetTickCount();
+    pause_holds_ride_ = status_ == qsRunning || ResumesPausedRide();
     SetStatus(qsPaused);
     PausedRollCount = TotalRollCount;
     if (version_ >= 4) Send(BuildFrame(kCmdResistance, 0, 0));

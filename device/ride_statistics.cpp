@@ -56,13 +56,16 @@ long double TQuarixDevice::ComputeSpeed(long double /*old_speed*/, double roll_e
 
     // Km (or miles) covered by this sample, and the speed it stands for.
     const double covered = static_cast<double>(DistancePerRollEvent * roll_events / metres_per_unit);
+    // The time the sample stands for: one frame, or the block of status bytes
+    // the byte protocol sums up (the decoder calls once per block).
+    const long double sample_ms = Version() >= 4 ? kFrameSampleMs : RollBlockBytes * kByteProtocolMsPerByte;
     long double sample = 0;
     if (Version() >= 4) {
         sample = RoundValue(PrecisionSpeed(), covered / kFrameSampleMs * kMsPerHour);
     } else if (RollBlockBytes > 0) {
         // A block of no bytes stands for no time: it counts as standing still
         // rather than an infinite speed that would poison the whole window.
-        sample = RoundValue(PrecisionSpeed(), covered / (RollBlockBytes * kByteProtocolMsPerByte) * kMsPerHour);
+        sample = RoundValue(PrecisionSpeed(), covered / sample_ms * kMsPerHour);
     }
 
     long double short_mean = ShortMeanSpeed;
@@ -87,13 +90,16 @@ long double TQuarixDevice::ComputeSpeed(long double /*old_speed*/, double roll_e
     }
 
     long double result = MeanSpeed;
-    if (VirtualSpeedEnabled() && !SimulationMode()) {
+    // The virtual part belongs to a running ride: a paused one stands still,
+    // shows the roller's own speed and covers no distance. Its model is kept
+    // for the resumed ride, like its times and roll count.
+    if (VirtualSpeedEnabled() && !SimulationMode() && Status() == qsRunning) {
         short_mean += VirtualSpeed;
         result = MeanSpeed + VirtualSpeed;
-        // The distance the virtual part covers during this sample: a tenth of
-        // a second for the frame generations, a hundredth for the byte protocol.
+        // The distance the virtual part covers during the sample's time: a
+        // tenth of a second for a frame and for a full block of ten bytes.
         if (DistancePerRollEvent != 0) {
-            const long double share = Version() > 3 ? 0.1L : 0.01L;
+            const long double share = sample_ms / 1000.0L;
             AddRollEvents(share * VirtualDistancePerSecond * metres_per_unit / DistancePerRollEvent);
         }
     }
@@ -206,6 +212,7 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
     std::exception_ptr fault;
     try {
         timers::TKelvoThreadTimer* timer = TimerStats();
+        const uint32_t ride = rides_started_;
         const bool in_miles = UnitMeasure() == umMiles;
         const long double metres_per_unit = in_miles ? kMetresPerMile : kMetresPerKm;
 
@@ -285,8 +292,13 @@ void TQuarixDevice::StatsTimerTick(TObject* /*sender*/) {
         if (correction < -kRearmCorrectionLimitMs || correction > kRearmCorrectionLimitMs) correction = 0;
         timer->SetInterval(static_cast<uint32_t>(StatsInterval() + correction));
 
-        timer->SetLapTime(timer->ElapsedTime());
-        RollCountAtLastTick = rolls;
+        // A handler that started a new ride during the step (from OnStats or
+        // the heart alarm) has set its first lap's starting point already;
+        // this step's figures belong to the old ride.
+        if (rides_started_ == ride) {
+            timer->SetLapTime(timer->ElapsedTime());
+            RollCountAtLastTick = rolls;
+        }
     } catch (...) {
         fault = std::current_exception();
     }

@@ -2,6 +2,7 @@
 // repairs, and the survey switches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "device_test_support.h"
@@ -247,17 +248,24 @@ TEST(DeviceErrors, ErrorTextKnowsTwelveCodes) {
     }
 }
 
+// Identify returns at once: no wait (a wait moves the fake clock by its
+// length), no framing change and nothing on the wire.
 TEST(DeviceIdentify, DoesNothingOnAClosedPortOrWhileDisabled) {
+    platform::ScopedTickCountOverride clock;
+    const uint32_t start = clock.Now();
     TQuarixDevice d;
+    d.SetVersion(5);
     EXPECT_FALSE(d.Identify(100));
+    EXPECT_EQ(clock.Now(), start);
+    EXPECT_EQ(d.PacketLength, 10);
 
     BarePty pty;
     d.SetComPortPort(pty.SlavePath());
     d.Port()->Open();
     d.SetEnabled(false);
-    const double start = testing_support::NowMs();
     EXPECT_FALSE(d.Identify(100));
-    EXPECT_LT(testing_support::NowMs() - start, 250.0);
+    EXPECT_EQ(clock.Now(), start);
+    EXPECT_EQ(d.PacketLength, 10);
     EXPECT_EQ(pty.ReadFor(100), "");
 }
 
@@ -294,6 +302,57 @@ TEST(DeviceIdentify, TheByteProtocolSendsTheSingleRequestByte) {
     d.Port()->Open();
     EXPECT_FALSE(d.Identify(20));
     EXPECT_EQ(pty.ReadFor(100), Bytes({0x28, 0x28, 0x28}));
+}
+
+// The answer of a long-frame console purges the input queue: what waits behind
+// the answer is dropped, what arrives after it is decoded. A short-frame
+// answer purges nothing. The bytes behind are put on the line while the answer
+// is being decoded, so they are in the queue when the purge comes.
+TEST(DeviceIdentify, AnAnswerPurgesTheInputQueueWhereItsGenerationSaysSo) {
+    const struct {
+        int code;
+        double version;
+        bool purged;
+    } cases[] = {{0x50, 4, false}, {0x54, 5, true},   {0x55, 4.5, true}, {0x58, 6, true},
+                 {0x5A, 5.5, true}, {0x5C, 7, true}, {0x5E, 8, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "answer " << std::hex << c.code);
+        BarePty pty;
+        TQuarixDevice d;
+        d.SetConnectionSurvey(false);
+        d.SetComPortPort(pty.SlavePath());
+        d.Port()->Open();
+        std::vector<device::TQuarixDeviceMessageType> messages;
+        d.OnQuarixMessage = [&](platform::TObject*, device::TQuarixDeviceMessageType type, long double, long double,
+                                long double, const std::string&) { messages.push_back(type); };
+
+        const bool long_frames = c.version > 4;
+        auto frame = [&](int type, int value) {
+            return long_frames ? Bytes({0xF0, type, value, 0, 0, 0, 0, 0, 0, 0xF7})
+                               : Bytes({0xF0, type, value, 0, 0, 0xF7});
+        };
+        const std::string behind = frame(0x09, 0x07);  // product version 7
+        bool queued = false;
+        d.OnVersionChange = [&](platform::TObject*) {
+            if (queued) return;
+            pty.Write(behind);
+            queued = testing_support::WaitUntil(
+                [&] { return d.Port()->PendingInputCount() >= static_cast<int32_t>(behind.size()); }, 5000);
+        };
+        pty.Write(Bytes({0xF0, 0x08, c.code, 0x00, 0x00, 0xF7}));
+        ASSERT_TRUE(testing_support::WaitUntil([&] { return d.Connected(); }, 5000));
+        EXPECT_EQ(d.Version(), c.version);
+        ASSERT_TRUE(queued);
+
+        // Once a frame sent after the answer is decoded, whatever was left
+        // behind the answer has been decoded before it.
+        pty.Write(frame(0x05, 0x00));
+        ASSERT_TRUE(testing_support::WaitUntil(
+            [&] { return std::find(messages.begin(), messages.end(), device::qmRawFrame) != messages.end(); },
+            5000));
+        EXPECT_EQ(d.ProductVersion, c.purged ? 0 : 7);
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), device::qmProductVersion), c.purged ? 0 : 1);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -421,6 +480,22 @@ TEST_F(SurveyTest, AnUnpluggedLongFrameConsoleIsGivenUpAfterThreeClosedAttempts)
                                                     "Status(1->4)", "AfterStop", "Status(4->0)", "Disconnected",
                                                     "ConnectionLost"}));
     EXPECT_FALSE(d.Connected());
+}
+
+// 611 says the request went out: a write that fails on a hung-up line is no
+// request sent.
+TEST_F(SurveyTest, QuickConnectReportsTheRequestOnlyWhenItWentOut) {
+    platform::ScopedTickCountOverride clock;
+    d.QuickConnectDevice(false);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"Error(2,611,-1)"}));
+    EXPECT_EQ(Count(pty.ReadFor(100), kIdentificationRequest), 1u);
+
+    log.Clear();
+    pty.CloseMaster();
+    ASSERT_TRUE(d.Port()->Connected());
+    d.QuickConnectDevice(false);
+    EXPECT_EQ(log.events, std::vector<std::string>{});
+    EXPECT_TRUE(d.Connected());
 }
 
 TEST_F(SurveyTest, QuickConnectRefusesLongFrameVersions) {

@@ -399,4 +399,53 @@ TEST(DeviceNotifications, ShortFramePacketIsDecodedAnsweredAndRelayed) {
     EXPECT_EQ(dev.sent.size(), 1u);
 }
 
+// The per-frame keep-alive answers the short frames of a connected console
+// that is kept active, in every ride status; a long-frame console is kept
+// awake by the statistics step instead, and gets no answer per frame.
+TEST(DeviceNotifications, OnlyAConnectedShortFrameConsoleKeptActiveIsAnsweredPerFrame) {
+    const std::string short_frame = Bytes({0xF0, 0x01, 0x00, 0x05, 0x00, 0xF7});
+    const std::string long_frame = Bytes({0xF0, 0x01, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x00, 0x00, 0xF7});
+    const struct {
+        const char* what;
+        double version;
+        bool connect;
+        std::function<void(ControlDevice&)> then;
+        bool answered;
+    } cases[] = {
+        {"connected", 4, true, [](ControlDevice&) {}, true},
+        {"riding", 4, true, [](ControlDevice& d) { d.Start(); }, true},
+        {"paused", 4, true, [](ControlDevice& d) { d.Pause(); }, true},
+        {"stopped", 4, true, [](ControlDevice& d) { d.Stop(); }, true},
+        {"long frames, Version 4.5", 4.5, true, [](ControlDevice& d) { d.Start(); }, false},
+        {"long frames, Version 5", 5, true, [](ControlDevice& d) { d.Start(); }, false},
+        {"long frames, Version 8", 8, true, [](ControlDevice&) {}, false},
+        {"never connected", 4, false, [](ControlDevice&) {}, false},
+        // Stop on a disconnected device leaves the stopped status without a line.
+        {"disconnected, stopped by the host", 4, false, [](ControlDevice& d) { d.Stop(); }, false},
+        {"disconnected by an unknown answer", 4, true,
+         [](ControlDevice& d) { d.DecodeMessage(Bytes({0xF0, 0x08, 0x51, 0x00, 0x00, 0xF7})); }, false},
+        {"console not kept active", 4, true, [](ControlDevice& d) { d.SetMaintainsConsoleActive(false); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ControlDevice dev;
+        dev.SetConnectionSurvey(false);
+        dev.SetVersion(c.version);
+        dev.SetSecurityActive(false);
+        if (c.connect) dev.SetConnected(true);
+        c.then(dev);
+        dev.SetQuarixResistance(77);  // after a stop, which resets the level
+        dev.sent.clear();
+
+        auto* framer = dev.Framer();
+        framer->OnPacket(framer, c.version > 4 ? long_frame : short_frame);
+        if (c.answered) {
+            ASSERT_EQ(dev.sent.size(), 1u);
+            EXPECT_EQ(Hex(dev.sent[0]), ResistanceFrame(77, 0));
+        } else {
+            EXPECT_EQ(dev.sent, std::vector<std::string>{});
+        }
+    }
+}
+
 }  // namespace

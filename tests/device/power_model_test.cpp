@@ -199,6 +199,66 @@ TEST_F(VirtualRide, OnTheFlatTheVirtualPartDecaysAndPowerIgnoresIt) {
     EXPECT_EQ(dev.TotalRollCount, rolls);
 }
 
+// A paused ride stands still: the roller's own speed is shown, the virtual
+// part covers no distance, and both come back with the resumed ride.
+TEST_F(VirtualRide, APausedRideShowsOnlyTheRollerAndCoversNoVirtualDistance) {
+    dev.VirtualSpeed = 10;
+    dev.VirtualDistancePerSecond = 0.00277778;
+    Roll(25, 10);
+    ASSERT_NEAR(static_cast<double>(dev.Speed), 32.32, kExact);
+
+    dev.Pause();
+    const long double rolls = dev.TotalRollCount;
+    const long double distance = dev.Distance;
+    Roll(10, 10);
+    EXPECT_EQ(dev.TotalRollCount, rolls);
+    EXPECT_EQ(dev.Distance, distance);
+    EXPECT_NEAR(static_cast<double>(dev.Speed), 22.32, kExact);
+    EXPECT_NEAR(static_cast<double>(dev.ShortMeanSpeed), 22.32, kExact);
+
+    dev.Start();
+    ASSERT_EQ(dev.Status(), device::qsRunning);
+    Roll(1, 10);
+    EXPECT_NEAR(static_cast<double>(dev.Speed), 32.32, kExact);
+    EXPECT_NEAR(static_cast<double>(dev.TotalRollCount), static_cast<double>(rolls) + 10 + 4.480290322580646, 1e-9);
+}
+
+// A second of virtual speed covers the same distance in every generation,
+// whatever the time one sample stands for: ten 100-ms frames, or ten blocks of
+// ten 10-ms status bytes in the byte protocol.
+TEST(VirtualSpeed, ASecondAt36KmhCoversTenMetresInEveryGeneration) {
+    struct Case {
+        double version;
+        std::string second_of_input;  // one second of a standing roller
+    };
+    std::string short_frames, long_frames;
+    for (int i = 0; i < 10; ++i) {
+        short_frames += RollFrame(0);
+        long_frames += Bytes({0xF0, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF7});
+    }
+    const Case cases[] = {
+        {3, std::string(100, '\0')}, {2, std::string(100, '\0')}, {4, short_frames}, {5, long_frames}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "Version " << c.version);
+        platform::ScopedTickCountOverride tick;
+        TQuarixDevice d;
+        d.SetStatsInterval(kQuietInterval);
+        d.SetVersion(c.version);
+        d.SetVirtualSpeedEnabled(true);
+        d.SetConnected(true);
+        d.Start();
+        d.VirtualSpeed = 36;
+        d.VirtualDistancePerSecond = 0.01;  // km a second at 36 km/h
+
+        const size_t frame = c.version < 4 ? c.second_of_input.size() : (c.version > 4 ? 10 : 6);
+        for (size_t at = 0; at < c.second_of_input.size(); at += frame)
+            d.DecodeMessage(c.second_of_input.substr(at, frame));
+
+        EXPECT_NEAR(static_cast<double>(d.Distance), 0.01, 1e-7);
+        EXPECT_NEAR(static_cast<double>(d.Speed), 36, kExact);  // the roller stands: all virtual
+    }
+}
+
 TEST(VirtualSpeed, IsInactiveInSimulationModeSoPowerUsesTheSimulatedSpeed) {
     platform::ScopedTickCountOverride tick;
     TQuarixDevice d;

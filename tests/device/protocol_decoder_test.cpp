@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "device_test_support.h"
 #include "platform/format.h"
@@ -343,23 +344,22 @@ TEST_F(DecoderTest, RejectionDependsOnTheGeneration) {
 }
 
 // The framer hands over 2- to 5-byte packets when a stop byte comes early.
-// They are rejected whole: nothing is read past their end and their stop byte
-// is never taken for data.
-TEST_F(DecoderTest, FramesCutShortAreRejectedWithoutEffect) {
+// One that lacks a byte its type reads is rejected whole: nothing is read past
+// its end.
+TEST_F(DecoderTest, FramesShorterThanTheirTypeReadsAreRejectedWithoutEffect) {
     const struct {
         double version;
         std::string frame;
     } cases[] = {
-        {4, Bytes({0xF0, 0x01, 0xF7})},
-        {4, Bytes({0xF0, 0x01, 0x31, 0xF7})},
-        {4, Bytes({0xF0, 0x08, 0xF7})},
-        {4, Bytes({0xF0, 0x08, 0x50, 0xF7})},
-        {4, Bytes({0xF0, 0x03, 0x01, 0x02, 0xF7})},
+        {4, Bytes({0xF0, 0x01, 0xF7})},                                // the roll count is byte 3
+        {4, Bytes({0xF0, 0x02, 0x01, 0xF7})},                          // the counter is bytes 2-4
+        {4, Bytes({0xF0, 0x03, 0x01, 0x02})},
+        {4, Bytes({0xF0, 0x08})},                                      // the answer code is byte 2
+        {4, Bytes({0xF0, 0x09})},
         {4, Bytes({0xF0, 0xF7})},
         {4, Bytes({0xF0})},
-        {5, Bytes({0xF0, 0x01, 0x00, 0x03, 0xE8, 0x03, 0xE8, 0xF7})},
-        {5, Bytes({0xF0, 0x03, 0x00, 0x00, 0x01, 0xF7})},
-        {5, Bytes({0xF0, 0x09, 0x01, 0xF7})},
+        {5, Bytes({0xF0, 0x01, 0x00, 0x03, 0xE8, 0x03, 0xE8, 0xF7})},  // the heart period ends at byte 8
+        {5, Bytes({0xF0, 0x03, 0x00, 0x00, 0x01, 0xF7})},              // the orientation is bytes 5-6
     };
     for (const auto& c : cases) {
         Connect(c.version, device::qsRunning);
@@ -372,6 +372,54 @@ TEST_F(DecoderTest, FramesCutShortAreRejectedWithoutEffect) {
         EXPECT_EQ(d.Version(), version);
         EXPECT_EQ(d.SerialNumber, 0);
         EXPECT_EQ(d.ProductVersion, 0);
+    }
+}
+
+// A data byte 0xF7 ends a short-frame packet early, yet the packet then holds
+// every byte its type reads: it is decoded like the whole frame.
+TEST_F(DecoderTest, FramesHoldingEveryByteTheirTypeReadsAreDecodedWhateverTheirLength) {
+    const struct {
+        const char* what;
+        double version;
+        std::string frame;
+        device::TQuarixDeviceMessageType type;
+        std::function<void(const RecordingDevice&)> check;
+    } cases[] = {
+        {"serial number 0x1234F7", 4, Bytes({0xF0, 0x03, 0x12, 0x34, 0xF7}), device::qmSerialNumber,
+         [](const RecordingDevice& r) { EXPECT_EQ(r.SerialNumber, 0x1234F7); }},
+        {"product version 0xF7", 4, Bytes({0xF0, 0x09, 0xF7}), device::qmProductVersion,
+         [](const RecordingDevice& r) { EXPECT_EQ(r.ProductVersion, 0xF7); }},
+        {"counter with low byte 0xF7", 4, Bytes({0xF0, 0x02, 0x00, 0x01, 0xF7}), device::qmDistanceCounter,
+         [](const RecordingDevice& r) { EXPECT_EQ(r.TotalRollCount, 0x01F7); }},
+        {"roll count without its unused byte", 4, Bytes({0xF0, 0x01, 0x00, 0x05}), device::qmRollData,
+         [](const RecordingDevice& r) {
+             EXPECT_EQ(r.CallsOf("AddRollEvents"), (std::vector<StepCall>{{"AddRollEvents", 5}}));
+         }},
+        {"identification answer", 4, Bytes({0xF0, 0x08, 0x50, 0xF7}), device::qmIdentification,
+         [](const RecordingDevice& r) { EXPECT_EQ(r.Version(), 4); }},
+        {"raw frame", 4, Bytes({0xF0, 0x05}), device::qmRawFrame, [](const RecordingDevice&) {}},
+        {"long product version 0xF7", 5, Bytes({0xF0, 0x09, 0xF7}), device::qmProductVersion,
+         [](const RecordingDevice& r) { EXPECT_EQ(r.ProductVersion, 0xF7); }},
+        {"long serial number and orientation", 5, Bytes({0xF0, 0x03, 0x12, 0x34, 0xF7, 0x10, 0x10}),
+         device::qmSerialNumber,
+         [](const RecordingDevice& r) {
+             EXPECT_EQ(r.SerialNumber, 0x1234F7);
+             EXPECT_NEAR(r.Orientation(), 45, 1e-9);
+         }},
+        {"long roll frame up to its heart period", 5, Bytes({0xF0, 0x01, 0x00, 0x03, 0xE8, 0x03, 0xE8, 0x03, 0xE8}),
+         device::qmRollData,
+         [](const RecordingDevice& r) { EXPECT_EQ(r.CallsOf("FilterHeartRate").size(), 1u); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Connect(c.version, device::qsRunning);
+        d.DecodeMessage(c.frame);
+        EXPECT_TRUE(log.rejected.empty());
+        ASSERT_EQ(log.messages.size(), 1u);
+        EXPECT_EQ(log.messages[0].type, c.type);
+        EXPECT_EQ(log.messages[0].str, c.frame);
+        EXPECT_TRUE(d.Connected());
+        c.check(d);
     }
 }
 

@@ -383,6 +383,53 @@ TEST_F(FakeTickRide, EachStepReportsItsLapAndTheRideFiguresFollowTheFrames) {
     EXPECT_EQ(dev.TimerStatsInterval(), static_cast<uint32_t>(kQuietInterval));  // re-armed, no correction
 }
 
+// A handler that starts a new ride during a statistics step (from OnStats, or
+// from the heart alarm the step raises) gets a ride whose first lap counts
+// from that Start: the step must not carry the old ride's total into it.
+TEST_F(FakeTickRide, ARideRestartedDuringAStepKeepsItsFirstLap) {
+    for (const bool from_alarm : {false, true}) {
+        SCOPED_TRACE(from_alarm ? "from OnAlarmHeart" : "from OnStats");
+        stats.calls.clear();
+        dev.SetConnected(true);
+        dev.SetHeartEnabled(from_alarm);
+        dev.SetHeartConnectionSurvey(false);
+        dev.Start();
+        bool restart = true;
+        auto restart_once = [&] {
+            if (!restart) return;
+            restart = false;
+            dev.Start();
+        };
+        dev.OnStats = [&](platform::TObject*, int32_t lap, int32_t events, long double rolls, long double distance,
+                          long double old_speed, bool changed) {
+            stats.calls.push_back({lap, events, rolls, distance, old_speed, changed});
+            if (!from_alarm) restart_once();
+        };
+        dev.OnAlarmHeart = [&](platform::TObject*, int32_t, bool, bool, bool& do_stop) {
+            do_stop = false;
+            restart_once();
+        };
+        dev.HeartRate = 170;  // above the high limit: the alarm is raised
+        Roll(10, 10);
+        Second();
+        ASSERT_FALSE(restart);
+        ASSERT_EQ(stats.calls.size(), 1u);
+        EXPECT_EQ(stats.calls[0].lap_roll_count, 100.0L);
+
+        Roll(10, 5);  // the new ride's first second
+        tick.Advance(1000);
+        Step(dev);
+        ASSERT_EQ(stats.calls.size(), 2u);
+        EXPECT_EQ(stats.calls[1].lap_roll_count, 50.0L);
+        EXPECT_NEAR(static_cast<double>(stats.calls[1].lap_distance), 0.0031, kExact);  // 50 x 0.062 m
+        EXPECT_EQ(stats.calls[1].lap_time, 1000);
+        EXPECT_EQ(dev.TimerStats()->ElapsedTime(), 1000u);
+        EXPECT_EQ(dev.RollCountAtLastTick, 50.0L);
+        dev.OnAlarmHeart = nullptr;
+        dev.Stop();
+    }
+}
+
 TEST_F(SimulatedRide, RideTimeExcludesPausesAndTheRollCountResumesFromThePause) {
     dev.Start();
     dev.SimulateReadings(0, 0, 30);
@@ -549,6 +596,28 @@ TEST_F(SimulatedRide, AverageCadenceNeedsACadenceAndSomeRideTime) {
         EXPECT_EQ(dev.AverageCadence, c.expected);
         EXPECT_EQ(dev.AverageSpeed, 0.0L);  // no distance (and no division by a zero time)
     }
+}
+
+// Each step raises the ride maxima to the cadence and heart rate it sees; a
+// lower reading leaves them, a new ride starts them afresh.
+TEST_F(SimulatedRide, EachStepKeepsTheRideMaximaOfCadenceAndHeartRate) {
+    dev.SetHeartEnabled(true);  // without it the step clears the heart rate
+    dev.SetHeartConnectionSurvey(false);
+    dev.Start();
+    const struct {
+        int32_t heart_rate, cadence;
+        int32_t max_heart_rate, max_cadence;
+    } steps[] = {{150, 90, 150, 90}, {120, 80, 150, 90}, {155, 100, 155, 100}, {140, 95, 155, 100}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.heart_rate << " bpm, " << s.cadence << " rpm");
+        dev.SimulateReadings(s.heart_rate, s.cadence, 30);
+        Second();
+        EXPECT_EQ(dev.MaxHeartRate, s.max_heart_rate);
+        EXPECT_EQ(dev.MaxCadence, s.max_cadence);
+    }
+    dev.Start();
+    EXPECT_EQ(dev.MaxHeartRate, 0);
+    EXPECT_EQ(dev.MaxCadence, 0);
 }
 
 TEST_F(SimulatedRide, ACourseEndsAtTheFirstStepThatReachesItsDistance) {
