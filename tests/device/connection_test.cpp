@@ -260,7 +260,7 @@ TEST(DeviceIdentify, DoesNothingOnAClosedPortOrWhileDisabled) {
     EXPECT_EQ(d.PacketLength, 10);
 
     BarePty pty;
-    d.SetComPortPort(pty.SlavePath());
+    d.SetComPortPort(pty.SlaveName());
     d.Port()->Open();
     d.SetEnabled(false);
     EXPECT_FALSE(d.Identify(100));
@@ -272,7 +272,7 @@ TEST(DeviceIdentify, DoesNothingOnAClosedPortOrWhileDisabled) {
 TEST(DeviceIdentify, AnUnknownAnswerLeavesTheDeviceDisconnectedAfterThreeRequests) {
     TQuarixDevice d;
     BarePty pty;
-    d.SetComPortPort(pty.SlavePath());
+    d.SetComPortPort(pty.SlaveName());
     d.Port()->Open();
     pty.Write(Bytes({0xF0, 0x08, 0x51, 0x00, 0x00, 0xF7}));
     EXPECT_FALSE(d.Identify(100));
@@ -282,7 +282,7 @@ TEST(DeviceIdentify, AnUnknownAnswerLeavesTheDeviceDisconnectedAfterThreeRequest
 TEST(DeviceIdentify, AnAnswerWaitingOnTheLineConnectsAfterOneRequest) {
     TQuarixDevice d;
     BarePty pty;
-    d.SetComPortPort(pty.SlavePath());
+    d.SetComPortPort(pty.SlaveName());
     d.Port()->Open();
     pty.Write(Bytes({0xF0, 0x08, 0x50, 0x00, 0x00, 0xF7}));
     EXPECT_TRUE(d.Identify(100));
@@ -298,7 +298,7 @@ TEST(DeviceIdentify, TheByteProtocolSendsTheSingleRequestByte) {
     TQuarixDevice d;
     d.SetVersion(3);
     BarePty pty;
-    d.SetComPortPort(pty.SlavePath());
+    d.SetComPortPort(pty.SlaveName());
     d.Port()->Open();
     EXPECT_FALSE(d.Identify(20));
     EXPECT_EQ(pty.ReadFor(100), Bytes({0x28, 0x28, 0x28}));
@@ -320,7 +320,7 @@ TEST(DeviceIdentify, AnAnswerPurgesTheInputQueueWhereItsGenerationSaysSo) {
         BarePty pty;
         TQuarixDevice d;
         d.SetConnectionSurvey(false);
-        d.SetComPortPort(pty.SlavePath());
+        d.SetComPortPort(pty.SlaveName());
         d.Port()->Open();
         std::vector<device::TQuarixDeviceMessageType> messages;
         d.OnQuarixMessage = [&](platform::TObject*, device::TQuarixDeviceMessageType type, long double, long double,
@@ -363,7 +363,7 @@ protected:
     void SetUp() override {
         d.record_send_resistance = false;
         d.SetConnectionSurvey(false);  // ticks are run by hand
-        d.SetComPortPort(pty.SlavePath());
+        d.SetComPortPort(pty.SlaveName());
         d.Port()->Open();
         d.SetConnected(true);
         pty.ReadFor(50);  // the connection-time requests
@@ -431,7 +431,7 @@ TEST_F(SurveyTest, WithoutReopeningTheRequestGoesOutOnTheOpenPort) {
 TEST_F(SurveyTest, AnUnpluggedShortFrameConsoleIsGivenUpAfterDisconMaxTry) {
     platform::ScopedTickCountOverride clock;
     d.SetDisconMaxTry(2);
-    pty.CloseMaster();
+    pty.Close();
 
     SilentTick();
     EXPECT_EQ(log.events, (std::vector<std::string>{"RepairingConnection", "Error(2,720,1)", "Error(2,710,-1)"}));
@@ -466,7 +466,7 @@ TEST_F(SurveyTest, AnUnpluggedLongFrameConsoleIsGivenUpAfterThreeClosedAttempts)
     platform::ScopedTickCountOverride clock;
     d.SetVersion(5);
     log.Clear();
-    pty.CloseMaster();
+    pty.Close();
 
     SilentTick();
     EXPECT_EQ(log.events, (std::vector<std::string>{"RepairingConnection", "Error(2,720,1)", "Error(2,710,-1)"}));
@@ -491,7 +491,7 @@ TEST_F(SurveyTest, QuickConnectReportsTheRequestOnlyWhenItWentOut) {
     EXPECT_EQ(Count(pty.ReadFor(100), kIdentificationRequest), 1u);
 
     log.Clear();
-    pty.CloseMaster();
+    pty.Close();
     ASSERT_TRUE(d.Port()->Connected());
     d.QuickConnectDevice(false);
     EXPECT_EQ(log.events, std::vector<std::string>{});

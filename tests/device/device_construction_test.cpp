@@ -206,7 +206,7 @@ TEST(DeviceConstruction, DestroyingAConnectedDeviceClosesItsPortWithoutDisconnec
     {
         TQuarixDevice d;
         d.SetConnectionSurvey(false);
-        d.SetComPortPort(pty.SlavePath());
+        d.SetComPortPort(pty.SlaveName());
         d.Port()->Open();
         d.SetConnected(true);
         log.Attach(d);

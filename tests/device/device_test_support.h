@@ -17,6 +17,7 @@
 
 #include "device/quarix_device.h"
 #include "platform/format.h"
+#include "tools/console_sim/pseudo_terminal.h"
 
 namespace device_test {
 
@@ -151,70 +152,12 @@ struct EventLog {
     }
 };
 
-// A pseudo-terminal pair opened by the test itself: the device opens the
-// slave by its path, the test reads and writes the master.
-class BarePty {
+// A pseudo-terminal opened by the test itself, raw from the start (the
+// device's frames are binary): the device opens the slave by its name, the
+// test plays the console on the master.
+class BarePty : public console_sim::PseudoTerminal {
 public:
-    BarePty() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-            throw std::runtime_error("pseudo-terminal unavailable");
-        char name[128];
-        if (ptsname_r(master_, name, sizeof name) != 0) throw std::runtime_error("ptsname failed");
-        slave_path_ = name;
-        // Raw from the start: the device's frames are binary.
-        const int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (slave >= 0) {
-            termios t{};
-            tcgetattr(slave, &t);
-            cfmakeraw(&t);
-            tcsetattr(slave, TCSANOW, &t);
-            ::close(slave);
-        }
-    }
-    ~BarePty() { CloseMaster(); }
-    BarePty(const BarePty&) = delete;
-    BarePty& operator=(const BarePty&) = delete;
-
-    const std::string& SlavePath() const { return slave_path_; }
-
-    // The adapter is pulled: the slave hangs up and its node disappears.
-    void CloseMaster() {
-        if (master_ >= 0) ::close(master_);
-        master_ = -1;
-    }
-
-    void Write(const std::string& bytes) {
-        if (::write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-            throw std::runtime_error("pty write failed");
-    }
-
-    // Everything the device wrote that arrives within ms.
-    std::string ReadFor(int ms) {
-        std::string data;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  deadline - std::chrono::steady_clock::now())
-                                  .count();
-            if (left <= 0) return data;
-            pollfd p{master_, POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(left)) > 0 && (p.revents & POLLIN)) {
-                char buffer[512];
-                const ssize_t n = ::read(master_, buffer, sizeof buffer);
-                if (n > 0) {
-                    data.append(buffer, static_cast<size_t>(n));
-                    continue;
-                }
-            }
-            // Nothing readable (the slave closed meanwhile): don't spin on the hang-up.
-            ::usleep(5000);
-        }
-    }
-
-private:
-    int master_ = -1;
-    std::string slave_path_;
+    BarePty() : PseudoTerminal(Slave::kRaw) {}
 };
 
 }  // namespace device_test

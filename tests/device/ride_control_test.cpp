@@ -124,7 +124,7 @@ TEST_F(RideTest, StartAfterAPauseThatHeldNoRideBeginsANewRide) {
 
 TEST_F(RideTest, PauseTakesEffectBeforeItsEventAndStopsTheBrake) {
     BarePty pty;
-    d.SetComPortPort(pty.SlavePath());
+    d.SetComPortPort(pty.SlaveName());
     d.Port()->Open();
     d.Start();
     log.Clear();

@@ -11,12 +11,14 @@ namespace console_sim {
 
 class PseudoTerminal {
  public:
+  enum class Slave { kRaw, kAsCreated };
   PseudoTerminal() = default;
+  // Opened at once (see Open).
+  explicit PseudoTerminal(Slave slave) { Open(slave); }
   ~PseudoTerminal();
   PseudoTerminal(const PseudoTerminal&) = delete;
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-  enum class Slave { kRaw, kAsCreated };
   // Opens a new master (non-blocking, close-on-exec) and, unless told
   // otherwise, puts the slave in raw mode before anyone opens it: the settings
   // of a pseudo-terminal live as long as its master, so a peer that opens the
