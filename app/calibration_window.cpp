@@ -1,6 +1,7 @@
 #include "app/calibration_window.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QScreen>
 #include <cmath>
 
@@ -30,11 +31,10 @@ TForm1::TForm1(QWidget* parent)
     qdv->SetName("qdv");
     setWindowTitle(QString::fromUtf8(kCaption));
     setFont(FormFont());
-    QPalette p = palette();
-    p.setColor(QPalette::Window, p.color(QPalette::Button));
-    p.setColor(QPalette::WindowText, QColor(0, 0, 0));
-    setPalette(p);
-    setAutoFillBackground(true);
+    // No colour of the palette is fixed here: the texts draw in its
+    // window-text colour and paintEvent fills the button face, both read at
+    // paint time, so a desktop theme (light, dark, changed while running)
+    // always gives a readable pair.
     setFixedSize(kClientWidth, kClientHeight);
 
     // Created bottom to top: the zone over the scale, the arrow over both,
@@ -196,6 +196,11 @@ void TForm1::showEvent(QShowEvent* event) {
     if (centred_ || parentWidget() != nullptr) return;
     centred_ = true;
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+void TForm1::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Button));
 }
 
 QPushButton* TForm1::PointButton(int32_t index) const {

@@ -81,6 +81,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The background: the palette's button face.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void ChoosePoint(int n);

@@ -19,6 +19,9 @@ ProcessEnder& Ender() {
 }
 
 void EndProcess(int exit_code) {
+    // Told to end by a signal: the caller returns instead, and the program
+    // ends with the signal's status once the window has let go of the port.
+    if (platform::Terminating()) return;
     if (Ender()) {
         Ender()(exit_code);
         return;
@@ -31,7 +34,8 @@ void EndProcess(int exit_code) {
 bool SearchWithRetries(device::TQuarixDevice& qdv) {
     TrainerSearchReport report;
     bool found = SearchTrainer(qdv, kStartUpSearchRounds, kStartUpIdentifyWaitMs, &report);
-    while (!found) {
+    // A signal closes the dialog; it does not open again.
+    while (!found && !platform::Terminating()) {
         if (ShowMessageDialog(NoTrainerText(report), mtError, {mbNo, mbRetry}, 0, mbRetry) != mrRetry) break;
         report = {};
         found = SearchTrainer(qdv, kStartUpSearchRounds, kStartUpIdentifyWaitMs, &report);

@@ -11,7 +11,9 @@ class TForm1;
 // Runs inside TForm1::FormCreate, before the window is shown. Ends the
 // process (exit code 0) when no trainer is found and the user declines to
 // search again, when no companion program is installed, or when the companion
-// program is older than version 6. A conversion or read error in the settings
+// program is older than version 6; once a termination signal has arrived it
+// returns instead (no dialog opens again), and the program ends with the
+// signal's status. A conversion or read error in the settings
 // leaves it with the error's text followed by a line naming the settings file.
 void RunStartUp(TForm1& form);
 

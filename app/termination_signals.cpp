@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/message_loop.h"
+
 namespace app {
 
 namespace {
@@ -48,6 +50,8 @@ void QuitOnTerminationSignals::OnSignalByte() {
     while (::read(pipe_[0], &byte, 1) == 1) {
         if (received_ == 0) received_ = byte;
     }
+    // Waits end after the pass that runs us, so a search under way stops.
+    if (received_ != 0) platform::SetTerminating(true);
     // Modal dialogs first (their loops end), then the main window.
     QApplication::closeAllWindows();
 }

@@ -1,8 +1,10 @@
 #pragma once
 // SIGTERM, SIGINT and SIGHUP close the application's windows as the user
 // would, so the window's destroy handler still stops the ride and lets go of
-// the serial port. The signal handler only writes a byte to a pipe; the
-// closing happens on the main thread, in Qt's loop.
+// the serial port, and mark the process as terminating, so that a trainer
+// search under way stops and start-up asks nothing more. The signal handler
+// only writes a byte to a pipe; the rest happens on the main thread, in Qt's
+// loop (which also runs inside the component's waits).
 #include <QObject>
 #include <QSocketNotifier>
 #include <memory>

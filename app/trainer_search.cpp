@@ -130,6 +130,11 @@ bool ProbePort(device::TQuarixDevice& device, int32_t timeout, PortProbe* probe)
         result.error = "the port closed again at once";
         return false;
     }
+    // Told to end while the port settled: nothing more to ask it.
+    if (platform::Terminating()) {
+        port.Close();
+        return false;
+    }
 
     device.Identify(timeout);
     // The answer is the component's state after the wait, not Identify's result.
@@ -155,7 +160,7 @@ bool SearchTrainer(device::TQuarixDevice& device, int32_t rounds, int32_t timeou
 
     for (int32_t round = 1; round <= rounds; ++round) {
         StepProgressDialog(rounds, round, std::string(kTime) + "  " + std::to_string(round));
-        if (found) break;
+        if (found || platform::Terminating()) break;
         serial::ListSerialPorts(ports);
         if (ports.empty()) {
             if (report) report->no_ports = true;
@@ -169,7 +174,7 @@ bool SearchTrainer(device::TQuarixDevice& device, int32_t rounds, int32_t timeou
             PortProbe probe;
             found = ProbePort(device, timeout, &probe);
             Record(report, std::move(probe));
-            if (found) break;
+            if (found || platform::Terminating()) break;
         }
     }
     return found;

@@ -216,6 +216,7 @@ void WaitProcessing(uint32_t ms) {
     }
     for (;;) {
         ProcessMessages();
+        if (Terminating()) return;
         const uint32_t now = GetTickCount();
         // The tick wraps every 49.7 days: subtract unsigned, then read as signed.
         const int32_t elapsed = static_cast<int32_t>(now - start);
@@ -225,6 +226,18 @@ void WaitProcessing(uint32_t ms) {
         WaitForMessages(ms - static_cast<uint32_t>(elapsed));
     }
 }
+
+namespace {
+std::atomic<bool> terminating{false};
+}  // namespace
+
+void SetTerminating(bool value) {
+    terminating.store(value);
+    // Something to run ends a wait blocked between its passes, which then
+    // looks at the flag.
+    if (value) PostTask([] {});
+}
+bool Terminating() { return terminating.load(); }
 
 void WakeMainThread() {
     Loop& loop = TheLoop();

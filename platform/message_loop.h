@@ -56,8 +56,16 @@ void WaitForMessages(uint32_t ms);
 // passed on the tick count (or the tick count reads lower than at the start,
 // compared as signed 32-bit values). Between passes it blocks in WaitForMessages
 // for the remaining time: work arriving during the wait runs promptly, and an
-// idle wait costs no CPU.
+// idle wait costs no CPU. Once the process is terminating it returns after its
+// first pass.
 void WaitProcessing(uint32_t ms);
+
+// The process has been told to end (a termination signal): from then on every
+// WaitProcessing is one pass, so whatever waits (a port search, an
+// identification) unwinds at once instead of running out its time. Set from
+// inside a wait's pass, it ends that wait too. Any thread.
+void SetTerminating(bool value);
+bool Terminating();
 
 // Any thread: wake a main thread blocked in WaitForMessages.
 void WakeMainThread();

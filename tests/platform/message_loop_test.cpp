@@ -77,6 +77,40 @@ TEST(MessageLoop, WaitProcessingPassesAtLeastOnceEvenForZero) {
     EXPECT_TRUE(ran);
 }
 
+// A long wait ends once the process is terminating, whether the mark comes
+// from work run inside the wait or from another thread while the wait is
+// blocked; later waits are single passes.
+TEST(MessageLoop, WaitProcessingEndsOnceTheProcessIsTerminating) {
+    struct Clear {
+        ~Clear() { platform::SetTerminating(false); }
+    } clear;
+    const double long_wait_ms = 60000;
+
+    double start = NowMs();
+    platform::PostTask([] { platform::SetTerminating(true); });
+    platform::WaitProcessing(static_cast<uint32_t>(long_wait_ms));
+    EXPECT_LT(NowMs() - start, long_wait_ms / 2);
+
+    bool ran = false;
+    platform::PostTask([&] { ran = true; });
+    start = NowMs();
+    platform::WaitProcessing(static_cast<uint32_t>(long_wait_ms));
+    EXPECT_TRUE(ran);  // still one pass
+    EXPECT_LT(NowMs() - start, long_wait_ms / 2);
+
+    platform::SetTerminating(false);
+    platform::ProcessMessages();
+    std::thread worker([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        platform::SetTerminating(true);
+    });
+    start = NowMs();
+    platform::WaitProcessing(static_cast<uint32_t>(long_wait_ms));
+    EXPECT_LT(NowMs() - start, long_wait_ms / 2);
+    worker.join();
+    EXPECT_TRUE(platform::Terminating());
+}
+
 TEST(MessageLoop, PostedMessagesRunInOrderThroughTheirHandlers) {
     constexpr uint32_t kMsg = platform::WM_USER + 77;
     std::vector<std::pair<uintptr_t, intptr_t>> seen;
