@@ -1,5 +1,8 @@
 #include "app/calibration_settings.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/format.h"
 #include "platform/settings_store.h"
 
@@ -122,12 +125,43 @@ std::string TakeToken(std::string& text, const std::string& separator) {
 }
 
 std::string SettingsOriginNote() {
-    const platform::SettingsSource source = platform::CurrentSettingsSource();
-    if (source.built_in) return "Settings: " + source.path + ".";
-    if (source.found) return "Settings read from " + source.path + ".";
+    using platform::SettingsFileState;
+    using platform::SettingsPlace;
+    const platform::SettingsLocation source = platform::CurrentSettingsSource();
+    if (source.place == SettingsPlace::BuiltIn) return "Settings: " + source.path + ".";
+    if (source.place == SettingsPlace::Nowhere)
+        return "No settings file was found (looked for: --settings FILE, $CALIBRATION_TOOL_SETTINGS, " +
+               source.user_config_file + ", the Wine prefix's " + source.wine_file +
+               "). Put the companion programs' keys in " + source.user_config_file +
+               ", or name the file with --settings or in CALIBRATION_TOOL_SETTINGS.";
+    switch (source.state) {
+    case SettingsFileState::Readable:
+        if (source.place == SettingsPlace::WinePrefix)
+            return "Settings read from the Wine prefix's registry " + source.path + ".";
+        return "Settings read from " + source.path + ".";
+    case SettingsFileState::Unreadable:
+        return "The settings file " + source.path + " exists but cannot be read (" + source.why +
+               "): every key counts as absent.";
+    case SettingsFileState::Missing:
+        break;
+    }
+    if (source.place == SettingsPlace::Option)
+        return "No settings file: " + source.path + ", named by --settings, does not exist.";
     if (source.path.empty()) return "No settings file: CALIBRATION_TOOL_SETTINGS is set but empty.";
-    return "No settings file was found (looked for " + source.path +
-           "). Put the companion programs' keys there, or name the file in CALIBRATION_TOOL_SETTINGS.";
+    return "No settings file: " + source.path + ", named in CALIBRATION_TOOL_SETTINGS, does not exist.";
+}
+
+std::optional<std::string> UseSettingsFileOption(const std::string& path) {
+    platform::SetSettingsFileOption(path);
+    std::string why = std::strerror(ENOENT);
+    switch (platform::ReadSettingsFile(path, nullptr, &why)) {
+    case platform::SettingsFileState::Readable:
+        return std::nullopt;
+    case platform::SettingsFileState::Missing:
+    case platform::SettingsFileState::Unreadable:
+        break;
+    }
+    return "cannot read the settings file '" + path + "' (--settings): " + why;
 }
 
 }  // namespace app

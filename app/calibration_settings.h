@@ -8,6 +8,7 @@
 // wrong type (platform::ERegistryException) propagate to the caller.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace app {
@@ -68,5 +69,11 @@ std::string TakeToken(std::string& text, const std::string& separator);
 // was found and where it was looked for), shown under the messages whose
 // outcome depends on the settings.
 std::string SettingsOriginNote();
+
+// Makes the file --settings named the only place the settings are read from.
+// A file that is not there, or cannot be read, is the text of the error the
+// command line is refused with (a rider who names a file means that file);
+// nothing when it can be read.
+std::optional<std::string> UseSettingsFileOption(const std::string& path);
 
 }  // namespace app

@@ -126,7 +126,10 @@ void PrintUsage(std::FILE* out) {
         "Environment:\n"
         "  CALIBRATION_TOOL_PORTS     serial ports to search, separated by commas\n"
         "                             (names under /dev or absolute paths)\n"
-        "  CALIBRATION_TOOL_SETTINGS  the settings file (a registry export)\n",
+        "  CALIBRATION_TOOL_SETTINGS  the settings file (a registry export or a Wine\n"
+        "                             prefix's user.reg)\n"
+        "  WINEPREFIX                 the Wine prefix whose user.reg is read when no\n"
+        "                             other settings file is found (~/.wine)\n",
         out);
 }
 

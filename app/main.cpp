@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/calibration_settings.h"
 #include "app/calibration_window.h"
 #include "app/command_line.h"
 #include "app/demo.h"
@@ -28,6 +29,13 @@ int main(int argc, char** argv) {
     if (options.version) {
         std::printf("calibration-tool %s\n", CALIBRATION_TOOL_VERSION);
         return 0;
+    }
+
+    if (options.settings_file) {
+        if (const auto refused = app::UseSettingsFileOption(*options.settings_file)) {
+            std::fprintf(stderr, "calibration-tool: %s\n", refused->c_str());
+            return 2;
+        }
     }
 
     QApplication application(argc, argv);  // takes the window system's own options

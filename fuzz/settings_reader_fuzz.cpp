@@ -1,8 +1,9 @@
-// Reads registry export files made from the input: as they are, or behind a
-// header of each accepted kind and in each accepted encoding (UTF-8, UTF-16LE
-// with a byte-order mark, 8-bit), so that the fuzzer spends its time inside
-// the keys and values rather than on the header check. Then the calibration
-// keys are opened and read through the store the start-up uses.
+// Reads settings files made from the input: as they are, or behind a header
+// of each accepted kind (a registry export in each accepted encoding, UTF-8,
+// UTF-16LE with a byte-order mark, 8-bit; Wine's registry file), so that the
+// fuzzer spends its time inside the keys and values rather than on the header
+// check. Then the calibration keys are opened and read through the store the
+// start-up uses.
 //
 // Beyond memory safety and termination it checks that the parsed content is
 // in the store's own normal form (every key path normalised, every value name
@@ -48,7 +49,13 @@ std::string MakeFile(uint8_t mode, std::string_view body) {
     static const std::string kHeader5 = "Windows Registry Editor Version 5.00\r\n\r\n";
     static const std::string kHeader4 = "REGEDIT4\r\n\r\n";
     static const std::string kCalibrationKey = "[HKEY_CURRENT_USER\\Software\\Corvane\\Trakova\\Calibration\\Quarix6]\r\n";
-    switch (mode % 6) {
+    static const std::string kWineHeader =
+        "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n";
+    static const std::string kWineCalibrationKey =
+        "[Software\\\\Corvane\\\\Trakova\\\\Calibration\\\\Quarix6] 1796953361\n#time=1dd8910e94ef5b8\n";
+    switch (mode % 8) {
+        case 6: return kWineHeader + std::string(body);
+        case 7: return kWineHeader + kWineCalibrationKey + std::string(body);
         case 0: return std::string(body);
         case 1: return kHeader5 + std::string(body);
         case 2: return kHeader4 + std::string(body);
@@ -94,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         MakeFile(data[0], std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
 
     std::vector<platform::RegistryProblem> problems;
-    const platform::RegistryContent content = platform::ParseRegistryExport(file, &problems);
+    const platform::RegistryContent content = platform::ParseSettingsFile(file, &problems);
 
     const size_t lines = LineCount(file);
     for (const auto& p : problems) {

@@ -80,17 +80,19 @@ int64_t StrToInt64(const std::string& text) {
         i += 2;
     }
     if (i >= t.size()) return fail();
+    // The limit is checked before each step, so that no number, however
+    // many digits it has, wraps around into range.
+    const unsigned long long limit = negative ? 0x8000000000000000ULL : 0x7FFFFFFFFFFFFFFFULL;
     unsigned long long value = 0;
     for (; i < t.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(t[i]);
-        int digit;
+        unsigned digit;
         if (std::isdigit(c)) digit = c - '0';
-        else if (base == 16 && std::isxdigit(c)) digit = std::tolower(c) - 'a' + 10;
+        else if (base == 16 && std::isxdigit(c)) digit = static_cast<unsigned>(std::tolower(c) - 'a' + 10);
         else return fail();
-        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-        if (value > 0x8000000000000000ULL) return fail();
+        if (value > (limit - digit) / static_cast<unsigned>(base)) return fail();
+        value = value * static_cast<unsigned>(base) + digit;
     }
-    if (!negative && value > 0x7FFFFFFFFFFFFFFFULL) return fail();
     return negative ? static_cast<int64_t>(0 - value) : static_cast<int64_t>(value);
 }
 

@@ -1,14 +1,10 @@
 #pragma once
-// The per-user settings store (the model of the Windows per-user registry hive),
-// backed by a registry export file so that a rider can export the companion
-// programs' keys on Windows and use them here unchanged. The file is read at
-// every OpenKey and never written.
-//
-// Accepted files: "Windows Registry Editor Version 5.00" (UTF-16LE with a BOM,
-// as the registry editor exports it, or UTF-8) and "REGEDIT4" (UTF-8 or an
-// 8-bit code page). Only keys under HKEY_CURRENT_USER (or HKCU) count; keys of
-// other hives are skipped quietly.
-#include <map>
+// The per-user settings store (the model of the Windows per-user registry
+// hive), backed by a settings file: a registry export, so that a rider can
+// export the companion programs' keys on Windows and use them here unchanged,
+// or the registry file of the Wine prefix the companion programs run in. The
+// file is found where settings_location.h says, read at every OpenKey and
+// never written.
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +12,10 @@
 #include <vector>
 
 #include "platform/exceptions.h"
+#include "platform/registry_content.h"
+#include "platform/registry_export_reader.h"
+#include "platform/settings_location.h"
+#include "platform/wine_registry_reader.h"
 
 namespace platform {
 
@@ -25,50 +25,13 @@ public:
     using Exception::Exception;
 };
 
-// One value of a key. Plain and expandable texts are texts; everything else
-// (dword, binary, multi-text, ...) is of another type.
-struct RegistryValue {
-    bool is_text = false;
-    std::string text;  // UTF-8; empty for values of another type
-};
+// Parses a settings file in whichever format it is written: Wine's registry
+// by its header line, else a registry export.
+RegistryContent ParseSettingsFile(std::string_view bytes, std::vector<RegistryProblem>* problems = nullptr);
 
-// A parsed export: key paths (below the hive, lower-cased, '\'-separated,
-// without a leading '\') to their values (names lower-cased).
-struct RegistryContent {
-    std::map<std::string, std::map<std::string, RegistryValue>> keys;
-    // Does the key exist? A key exists when it is written in the file or when
-    // a written key lies below it (the registry has no orphan keys). The root
-    // always exists.
-    bool HasKey(const std::string& normalized_path) const;
-};
-
-// A line the parser skipped, with its 1-based number in the file.
-struct RegistryProblem {
-    int line = 0;
-    std::string reason;
-    std::string text;  // the line as written (shortened when long)
-};
-
-// Parses the raw bytes of an export file. Never throws for bad content: each
-// malformed line is skipped and listed in `problems` (when given).
-RegistryContent ParseRegistryExport(std::string_view bytes, std::vector<RegistryProblem>* problems = nullptr);
-
-// Lower-cases and splits a key path into the form RegistryContent uses.
-// Empty segments (a leading, trailing or doubled '\') are dropped.
-std::string NormalizeKeyPath(std::string_view path);
-
-// Where the settings come from: $CALIBRATION_TOOL_SETTINGS when set, else
-// $XDG_CONFIG_HOME/calibration-tool/user.reg, else ~/.config/calibration-tool/user.reg.
-std::string SettingsFilePath();
-
-struct SettingsSource {
-    std::string path;      // the file looked for, or the built-in text's name
-    bool found = false;    // the file exists and could be read
-    bool built_in = false; // an in-process text replaces the file
-};
-
-// Where the next OpenKey would read from, and whether anything is there.
-SettingsSource CurrentSettingsSource();
+// Where the next OpenKey would read from, and whether anything is there: the
+// built-in text when one is in use, else LocateSettingsFile().
+SettingsLocation CurrentSettingsSource();
 
 // Replaces the file with a text held by the process (a demonstration without
 // any file on disk). `name` stands where a path would be named. Pass nothing

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/exceptions.h"
@@ -20,6 +22,10 @@ using testing_support::RegKey;
 using testing_support::RegProduct;
 using testing_support::RegText;
 using testing_support::ScopedSettingsFile;
+using testing_support::ScopedSettingsPlaces;
+using testing_support::WineKey;
+using testing_support::WineRegistry;
+using testing_support::WineText;
 using testing_support::ErrorOf;
 using testing_support::SeparatorScope;
 
@@ -119,6 +125,9 @@ TEST(CalibrationSettings, CompanionProducts) {
         {"three numbers", RegProduct("Branzo", "C:\\B", "6.1.0"), true, {}, "'' is not a valid integer value"},
         {"empty version", RegProduct("Branzo", "C:\\B", ""), true, {}, "'' is not a valid integer value"},
         {"not a number", RegProduct("Branzo", "C:\\B", "6.x.0.0"), true, {}, "'x' is not a valid integer value"},
+        // Past the range it fails rather than wrapping round to 6.
+        {"past the range", RegProduct("Branzo", "C:\\B", "18446744073709551622.0.0.0"), true, {},
+         "'18446744073709551622' is not a valid integer value"},
     };
     for (const auto& c : cases) {
         const ScopedSettingsFile file(c.body);
@@ -149,16 +158,68 @@ TEST(CalibrationSettings, TakeToken) {
     }
 }
 
-TEST(CalibrationSettings, OriginNoteNamesTheFileOrWhereItWasLookedFor) {
-    {
-        const ScopedSettingsFile file(RegKey("Software"));
-        EXPECT_EQ(SettingsOriginNote(), "Settings read from " + file.Path() + ".");
-    }
-    const ScopedSettingsFile none(std::nullopt);
-    const std::string note = SettingsOriginNote();
-    EXPECT_NE(note.find("No settings file was found"), std::string::npos) << note;
-    EXPECT_NE(note.find(none.Path()), std::string::npos) << note;
-    EXPECT_EQ(note.back(), '.');
+TEST(CalibrationSettings, OriginNoteNamesTheFileReadOrEveryPlaceLookedAt) {
+    const ScopedSettingsPlaces places;
+    const std::string config = places.UserConfigFile(), wine = places.WineFile();
+    const std::string nowhere = "No settings file was found (looked for: --settings FILE, $CALIBRATION_TOOL_SETTINGS, " +
+                                config + ", the Wine prefix's " + wine + "). Put the companion programs' keys in " +
+                                config + ", or name the file with --settings or in CALIBRATION_TOOL_SETTINGS.";
+    EXPECT_EQ(SettingsOriginNote(), nowhere);
+
+    ScopedSettingsPlaces::Write(wine, WineRegistry(WineKey("Software")));
+    EXPECT_EQ(SettingsOriginNote(), "Settings read from the Wine prefix's registry " + wine + ".");
+
+    // The configuration folder's export comes before the prefix.
+    ScopedSettingsPlaces::Write(config, "Windows Registry Editor Version 5.00\r\n\r\n" + RegKey("Software"));
+    EXPECT_EQ(SettingsOriginNote(), "Settings read from " + config + ".");
+
+    // Something that exists but cannot be read is said to be so, with why,
+    // and is not passed over for the prefix.
+    std::filesystem::remove(config);
+    std::filesystem::create_directories(config);
+    EXPECT_EQ(SettingsOriginNote(),
+              "The settings file " + config + " exists but cannot be read (Is a directory): every key counts as absent.");
+
+    ::setenv("CALIBRATION_TOOL_SETTINGS", (places.Home() / "gone.reg").c_str(), 1);
+    EXPECT_EQ(SettingsOriginNote(), "No settings file: " + (places.Home() / "gone.reg").string() +
+                                        ", named in CALIBRATION_TOOL_SETTINGS, does not exist.");
     ::setenv("CALIBRATION_TOOL_SETTINGS", "", 1);
     EXPECT_EQ(SettingsOriginNote(), "No settings file: CALIBRATION_TOOL_SETTINGS is set but empty.");
+
+    platform::SetSettingsFileOption((places.Home() / "named.reg").string());
+    EXPECT_EQ(SettingsOriginNote(), "No settings file: " + (places.Home() / "named.reg").string() +
+                                        ", named by --settings, does not exist.");
+    platform::SetSettingsFileOption(std::nullopt);
+}
+
+TEST(CalibrationSettings, TheSettingsOptionNamesTheOnlyFileRead) {
+    const ScopedSettingsPlaces places;
+    const std::string config = ScopedSettingsPlaces::Write(
+        places.UserConfigFile(), "Windows Registry Editor Version 5.00\r\n\r\n" + RegProduct("Trakova", "C:\\T", "6.0.0.0"));
+    const std::string named = (places.Home() / "other prefix/user.reg").string();
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        std::optional<std::string> refused;
+    } cases[] = {
+        {"not there", [] {}, "cannot read the settings file '" + named + "' (--settings): No such file or directory"},
+        {"a folder", [&] { std::filesystem::create_directories(named); },
+         "cannot read the settings file '" + named + "' (--settings): Is a directory"},
+        {"a Wine registry", [&] {
+             std::filesystem::remove_all(named);
+             ScopedSettingsPlaces::Write(named, WineRegistry(WineKey("Software\\Corvane\\Branzo\\AppPath") +
+                                                              WineText("AppPath", "C:\\\\B")));
+         },
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        c.make();
+        EXPECT_EQ(UseSettingsFileOption(named), c.refused) << c.what;
+        // Refused or not, the configuration folder's file is not read in its place.
+        EXPECT_FALSE(IsProductInstalled(CompanionProduct::Trakova)) << c.what;
+        EXPECT_EQ(IsProductInstalled(CompanionProduct::Branzo), !c.refused) << c.what;
+    }
+    platform::SetSettingsFileOption(std::nullopt);
+    EXPECT_TRUE(IsProductInstalled(CompanionProduct::Trakova));
+    (void)config;
 }

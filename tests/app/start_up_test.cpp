@@ -13,6 +13,7 @@
 #include "platform/error_reporting.h"
 #include "platform/exceptions.h"
 #include "platform/format.h"
+#include "platform/settings_location.h"
 #include "port_fixture.h"
 #include "settings_fixture.h"
 
@@ -193,4 +194,71 @@ TEST_F(StartUpTest, RetryAfterPluggingTheTrainerIn) {
     EXPECT_TRUE(form.qdv->Connected());
     EXPECT_EQ(form.qdv->Port()->Port(), folder_.Path("ttyUSB1"));
     EXPECT_EQ(form.qdv->Status(), device::qsRunning);
+}
+
+// The companion programs run under Wine: their keys are read from the
+// prefix's own registry file, or from the file --settings names.
+TEST_F(StartUpTest, SettingsFromTheWinePrefixOrTheFileTheCommandLineNames) {
+    const ScopedSettingsPlaces places;
+    auto trakova = [](const char* version) {
+        return WineKey("Software\\Corvane\\Trakova\\AppPath") +
+               "\"AppPath\"=str(2):\"%ProgramFiles%\\\\Corvane\\\\Trakova \\x00c9ditions\"\n" +
+               WineKey("Software\\Corvane\\Trakova\\Versions") + WineText("Soft. version", version);
+    };
+    const std::string points = WineKey(kQuarix6Key) + "\"LastRun\"=dword:000004d2\n" + WineText("Speed1", "18.5") +
+                               WineText("Speed2", "27") + WineText("Speed3", "36") + WineText("Resist1", "90") +
+                               WineText("Resist2", "50") + WineText("Resist3", "5");
+    const std::string named = (places.Home() / "other prefix/user.reg").string();
+    const std::string in_prefix = "Settings read from the Wine prefix's registry " + places.WineFile() + ".";
+    struct WineCase {
+        const char* what;
+        std::string prefix;                // the prefix's user.reg
+        std::optional<std::string> named;  // the file --settings names, when given
+        Speeds speeds;
+        Levels levels;
+        std::string message;  // the message box that ends the process
+        std::string note;     // under it
+    } cases[] = {
+        {"the prefix's points", WineRegistry(trakova("6.0.0.0") + points), std::nullopt, {18.5, 27, 36}, {90, 50, 5},
+         "", ""},
+        {"the prefix's old companion", WineRegistry(trakova("5.9.9.9") + points), std::nullopt, {0, 0, 0}, {0, 0, 0},
+         app::kUpgradeCompanion, in_prefix},
+        {"no companion in the prefix", WineRegistry(points), std::nullopt, {0, 0, 0}, {0, 0, 0},
+         app::kNoProgramInstalled, in_prefix},
+        {"the named file beats the prefix", WineRegistry(trakova("5.9.9.9")), WineRegistry(trakova("6.1.0.0") + points),
+         {18.5, 27, 36}, {90, 50, 5}, "", ""},
+    };
+    int index = 0;
+    for (const WineCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        exit_code_.reset();
+        errors_.clear();
+        platform::SetDecimalSeparator('.');
+        ScopedSettingsPlaces::Write(places.WineFile(), c.prefix);
+        if (c.named) {
+            ScopedSettingsPlaces::Write(named, *c.named);
+            ASSERT_EQ(app::UseSettingsFileOption(named), std::nullopt);
+        }
+        const std::string port = "wine" + std::to_string(index++);
+        auto console = StartConsole(folder_, port, 6);
+        ScopedPortList ports(folder_.Path(port));
+        DialogResponder responder;
+        app::TForm1 form;
+
+        form.DoCreate();
+        platform::SetSettingsFileOption(std::nullopt);
+
+        EXPECT_TRUE(errors_.empty()) << (errors_.empty() ? "" : errors_[0]);
+        EXPECT_EQ(form.TargetSpeeds, c.speeds);
+        EXPECT_EQ(form.ResistanceLevels, c.levels);
+        EXPECT_EQ(form.qdv->Status() == device::qsRunning, c.message.empty());
+        if (c.message.empty()) {
+            EXPECT_TRUE(responder.Seen().empty());
+        } else {
+            ASSERT_EQ(responder.Seen().size(), 1u);
+            EXPECT_EQ(responder.Seen()[0].text, c.message);
+            EXPECT_EQ(responder.Seen()[0].informative, c.note);
+            EXPECT_EQ(exit_code_, 0);
+        }
+    }
 }

@@ -204,3 +204,68 @@ TEST(EndToEnd, DemoShowsTheConnectedWindowWithAMovingArrow) {
     EXPECT_TRUE(moved);
     Close(display, *tool, *window);
 }
+
+// The companion programs under Wine: the prefix's own registry file, named
+// with --settings, beats the export CALIBRATION_TOOL_SETTINGS names.
+TEST(EndToEnd, TheSettingsOptionReadsAWinePrefixsRegistry) {
+    TempDir dir;
+    const fs::path exported = dir.Path() / "user.reg";
+    std::ofstream(exported, std::ios::binary) << kSettings;  // P2 at level 77
+    const fs::path wine = dir.Path() / "prefix" / "user.reg";
+    fs::create_directories(wine.parent_path());
+    std::ofstream(wine, std::ios::binary)
+        << "WINE REGISTRY Version 2\n"
+           ";; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n\n"
+           "[Software\\\\Corvane\\\\Trakova\\\\AppPath] 1796953361\n#time=1dd8910e9324526\n"
+           "\"AppPath\"=str(2):\"%ProgramFiles%\\\\Corvane\\\\Trakova \\x00c9ditions\"\n\n"
+           "[Software\\\\Corvane\\\\Trakova\\\\Versions] 1796953361\n\"Soft. version\"=\"6.1.0.0\"\n\n"
+           "[Software\\\\Corvane\\\\Trakova\\\\Calibration\\\\Quarix6] 1796953361\n#time=1dd8910e94ef5b8\n"
+           "\"LastRun\"=dword:000004d2\n\"Resist1\"=\"120\"\n\"Resist2\"=\"88\"\n\"Resist3\"=\"10\"\n"
+           "\"Speed1\"=\"20\"\n\"Speed2\"=\"25\"\n\"Speed3\"=\"35\"\n";
+    console_sim::ConsoleOptions options;
+    options.version = 4;
+    options.speed_kmh = 25;
+    options.link_path = (dir.Path() / "ttyUSB0").string();
+    console_sim::ConsoleSimulator console(options);
+    console.Start();
+
+    VirtualDisplay display;
+    auto tool = StartTool(display, {"--settings", wine.string()},
+                          {{"CALIBRATION_TOOL_PORTS", console.SlavePath()}, {"CALIBRATION_TOOL_SETTINGS", exported.string()}},
+                          dir.Path() / "tool.log");
+    const auto window = display.WaitForWindow("Calibration tool - Connected", 20s);
+    ASSERT_TRUE(window) << tool->Output();
+    const auto settle = Clock::now() + 10s;
+    while (console.State().measurements_sent < 15 && Clock::now() < settle) std::this_thread::sleep_for(50ms);
+    const size_t mark = console.FrameMark();
+
+    display.Run("xdotool mousemove --window " + *window + " " + std::to_string(kP2X) + " " + std::to_string(kP2Y) +
+                " click 1");
+
+    const auto frame = console.WaitForFrame(
+        [](const std::string& f) { return IsResistanceFrame(f) && (ResistanceOf(f) == 88 || ResistanceOf(f) == 77); },
+        5000, mark);
+    ASSERT_TRUE(frame) << tool->Output();
+    EXPECT_EQ(ResistanceOf(frame->bytes), 88) << "P2's level came from the export, not the named file";
+    Close(display, *tool, *window);
+}
+
+// A rider who names a file means that file: one that is not there stops the
+// tool before any window, instead of another place's keys reaching the brake.
+TEST(EndToEnd, ASettingsFileThatIsNotThereIsRefused) {
+    TempDir dir;
+    const fs::path exported = dir.Path() / "user.reg";
+    std::ofstream(exported, std::ios::binary) << kSettings;
+    const std::string missing = (dir.Path() / "no such prefix" / "user.reg").string();
+    // No display at all: the refusal comes before the window system is asked.
+    tool_driver::Process tool(tool_path, {"--settings=" + missing},
+                              {{"CALIBRATION_TOOL_SETTINGS", exported.string()}, {"DISPLAY", ":none"},
+                               {"QT_QPA_PLATFORM", "xcb"}},
+                              (dir.Path() / "tool.log").string());
+    const auto status = tool.Wait(15s);
+    ASSERT_TRUE(status) << tool.Output();
+    ASSERT_TRUE(WIFEXITED(*status)) << tool.Output();
+    EXPECT_EQ(WEXITSTATUS(*status), 2) << tool.Output();
+    EXPECT_EQ(tool.Output(), "calibration-tool: cannot read the settings file '" + missing +
+                                 "' (--settings): No such file or directory\n");
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/exceptions.h"
@@ -19,6 +21,43 @@ TEST(Format, WholeNumbers) {
     for (const char* bad : {"22.5", "", "abc", "1 2", "2147483648", "-"})
         EXPECT_EQ(ErrorOf([&] { platform::StrToInt(bad); }), std::string("'") + bad + "' is not a valid integer value")
             << bad;
+}
+
+// Past the 64-bit range a number fails however many digits it has: a value
+// that wrapped on the way would reach the brake or the version check as a
+// small number.
+TEST(Format, WholeNumbersPastTheRangeFailInsteadOfWrapping) {
+    struct Case {
+        const char* text;
+        std::optional<int64_t> value;  // nullopt: the conversion error
+    } cases[] = {
+        {"9223372036854775807", INT64_MAX},
+        {"-9223372036854775808", INT64_MIN},
+        {"$7FFFFFFFFFFFFFFF", INT64_MAX},
+        {"-$8000000000000000", INT64_MIN},
+        {"0x000000000000000000000001", 1},  // leading zeros are no overflow
+        {"9223372036854775808", std::nullopt},
+        {"-9223372036854775809", std::nullopt},
+        {"18446744073709551616", std::nullopt},  // 2^64: wrapped to 0
+        {"18446744073709551617", std::nullopt},  // wrapped to 1
+        {"18446744073709551622", std::nullopt},  // wrapped to 6
+        {"$10000000000000005", std::nullopt},    // wrapped to 5
+        {"0x10000000000000000", std::nullopt},
+        {"-$8000000000000001", std::nullopt},
+        {"99999999999999999999999999999999999999", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        if (c.value) {
+            EXPECT_EQ(platform::StrToInt64(c.text), *c.value) << c.text;
+        } else {
+            EXPECT_EQ(ErrorOf([&] { platform::StrToInt64(c.text); }),
+                      std::string("'") + c.text + "' is not a valid integer value")
+                << c.text;
+            EXPECT_EQ(ErrorOf([&] { platform::StrToInt(c.text); }),
+                      std::string("'") + c.text + "' is not a valid integer value")
+                << c.text;
+        }
+    }
 }
 
 TEST(Format, DecimalNumbersFollowTheUsersSeparator) {
