@@ -78,7 +78,9 @@ bool RideStatus(TQuarixDeviceStatus status) {
 int32_t TQuarixDevice::Send(const std::string& data) {
     if (IsDestroying()) return 0;
     if (!PortOpen()) return -1;
-    return port_->SendText(data);
+    const int32_t written = port_->SendText(data);
+    if (frame_listener_ && written > 0) frame_listener_->FrameSent(*this, data.substr(0, static_cast<size_t>(written)));
+    return written;
 }
 
 void TQuarixDevice::RequestSerialNumber() {
