@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "device/identification_answers.h"
 #include "device/quarix_device.h"
 #include "platform/format.h"
 #include "platform/rounding.h"
@@ -39,18 +40,6 @@ uint32_t Counter24(const std::string& data) {
 }
 
 bool Counter24Zero(const std::string& data) { return ByteAt(data, 2) == 0 && ByteAt(data, 3) == 0 && ByteAt(data, 4) == 0; }
-
-// The version an identification answer announces, and whether the input queue
-// is purged after it (0: not a known answer).
-struct IdentificationAnswer {
-    uint8_t code;
-    double version;
-    bool purge;
-};
-constexpr IdentificationAnswer kIdentificationAnswers[] = {
-    {0x50, 4, false}, {0x54, 5, true}, {0x55, 4.5, true}, {0x58, 6, true},
-    {0x5A, 5.5, true}, {0x5C, 7, true}, {0x5E, 8, true},
-};
 
 // Length of a whole frame of a message type: identification answers are short
 // frames in every generation. The short-frame framer can hand over a packet cut
