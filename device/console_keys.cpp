@@ -76,8 +76,9 @@ void TQuarixDevice::PortAfterOpen(TObject* /*sender*/) {
 void TQuarixDevice::PortBeforeOpen(TObject* /*sender*/) { DoComPortBeforeOpen(); }
 
 void TQuarixDevice::PortAfterClose(TObject* /*sender*/) {
-    if (IsDestroying()) return;
+    // Also the close at destruction: the listener outlives the component.
     if (frame_listener_) frame_listener_->PortClosed(*this);
+    if (IsDestroying()) return;
     DoComPortAfterClose();
 }
 
