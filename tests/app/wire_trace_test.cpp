@@ -152,6 +152,32 @@ TEST_F(WireTraceTest, AFullDiskStopsTheTraceWithOneLineAndTheToolGoesOn) {
                         "; tracing stops\n");
 }
 
+TEST_F(WireTraceTest, ARepairOfTheConnectionIsTraced) {
+    auto console = StartConsole(folder_, "console", 4, 20);
+    ScopedSearchPorts ports({folder_.Path("console")});
+    const std::string file = folder_.Path("trace.txt");
+    app::WireTrace trace(file);
+    qdv().SetFrameListener(&trace);
+    ASSERT_TRUE(app::SearchTrainer(qdv(), 1, 100));
+    qdv().Start();
+    console->SetSilent(true);
+    // The connection survey notices the silence and repairs: close, reopen,
+    // ask again.
+    const std::string repair = "repair        attempt 1 on " + folder_.Path("console");
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    while (ReadFile(file).find(repair) == std::string::npos && std::chrono::steady_clock::now() < end) {
+        platform::WaitProcessing(100);
+        trace.Flush();
+    }
+    const std::vector<std::string> lines = Lines(ReadFile(file));
+    const size_t repaired = Find(lines, repair);
+    ASSERT_LT(repaired, lines.size()) << ReadFile(file);
+    EXPECT_LT(Find(lines, "to console    F0 08 28 00 00 F7  identification request", repaired), lines.size())
+        << ReadFile(file);
+    qdv().Stop();
+    qdv().SetFrameListener(nullptr);
+}
+
 TEST(WireTrace, AFileThatCannotBeOpenedIsRefused) {
     EXPECT_THROW(app::WireTrace("/nonexistent/dir/trace.txt"), std::system_error);
 }
