@@ -2,6 +2,7 @@
 // pick calibration points while an arrow follows the live speed.
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "app/calibration_settings.h"
@@ -9,6 +10,10 @@
 #include "app/command_line.h"
 #include "app/demo.h"
 #include "app/error_dialogs.h"
+#include "app/port_listing.h"
+#include "app/search_ports.h"
+#include "app/start_up.h"
+#include "app/wire_trace.h"
 #include "app/qt_message_pump.h"
 #include "app/termination_signals.h"
 #include "platform/error_reporting.h"
@@ -30,6 +35,8 @@ int main(int argc, char** argv) {
         std::printf("calibration-tool %s\n", CALIBRATION_TOOL_VERSION);
         return 0;
     }
+    app::SetSearchPorts({options.ports, {}});
+    if (options.list_ports) return app::PrintPortList(stdout, stderr);
 
     if (options.settings_file) {
         if (const auto refused = app::UseSettingsFileOption(*options.settings_file)) {
@@ -66,9 +73,27 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Outlives the window's port, so that its last close is traced too.
+    std::unique_ptr<app::WireTrace> trace;
+    if (options.trace_file) {
+        try {
+            trace = std::make_unique<app::WireTrace>(*options.trace_file);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "calibration-tool: %s\n", e.what());
+            return 1;
+        }
+        // Start-up may end the process without unwinding.
+        app::SetProcessEnder([&trace](int code) {
+            trace->Flush();
+            std::fflush(nullptr);
+            std::_Exit(code);
+        });
+    }
+
     int exit_code = 0;
     {
         app::TForm1 form;
+        if (trace) form.qdv->SetFrameListener(trace.get());
         app::SetMainForm(&form);
         form.DoCreate();
         if (termination.ReceivedSignal() == 0) {  // not told to end during start-up

@@ -2,17 +2,16 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <grp.h>
-#include <sys/stat.h>
 
 #include "app/controls/progress_dialog.h"
 #include "app/error_dialogs.h"
+#include "app/port_naming.h"
+#include "app/search_ports.h"
 #include "platform/format.h"
 #include "platform/message_loop.h"
 #include "platform/serial_device.h"
 #include "serial/com_port.h"
 #include "serial/com_port_errors.h"
-#include "serial/list_serial_ports.h"
 
 namespace app {
 namespace {
@@ -49,14 +48,6 @@ void CloseQuietly(serial::TComPort& port) {
     }
 }
 
-// The group that owns the device, which the user must join to open it.
-std::string OwningGroup(const std::string& port) {
-    struct stat st {};
-    if (::stat(platform::SerialDevicePath(port).c_str(), &st) != 0) return {};
-    if (const group* g = ::getgrgid(st.st_gid)) return g->gr_name;
-    return {};
-}
-
 std::string DescribeProbe(const PortProbe& probe) {
     switch (probe.outcome) {
     case ProbeOutcome::Found:
@@ -66,10 +57,8 @@ std::string DescribeProbe(const PortProbe& probe) {
     case ProbeOutcome::InUse:
         return "in use by another program";
     case ProbeOutcome::PermissionDenied: {
-        const std::string group = OwningGroup(probe.port);
-        const std::string name = group.empty() ? "dialout" : group;
-        return "permission denied: join the group '" + name + "' that owns " + platform::SerialDevicePath(probe.port) +
-               " (sudo usermod -aG " + name + " $USER), then log in again";
+        const std::string path = platform::SerialDevicePath(probe.port);
+        return PermissionDeniedHint(path, platform::CheckPortAccess(path));
     }
     case ProbeOutcome::Missing:
         return "no such device (unplugged?)";
@@ -161,7 +150,7 @@ bool SearchTrainer(device::TQuarixDevice& device, int32_t rounds, int32_t timeou
     for (int32_t round = 1; round <= rounds; ++round) {
         StepProgressDialog(rounds, round, std::string(kTime) + "  " + std::to_string(round));
         if (found || platform::Terminating()) break;
-        serial::ListSerialPorts(ports);
+        ListSearchPorts(ports);
         if (ports.empty()) {
             if (report) report->no_ports = true;
             StepProgressDialog(rounds, round, kCannotListComPorts);
@@ -196,7 +185,7 @@ std::string NoTrainerText(const TrainerSearchReport& report) {
                 text += platform::Format("\n  ... and %zu more", report.ports.size() - shown);
                 break;
             }
-            text += "\n  " + probe.port + ": " + DescribeProbe(probe);
+            text += "\n  " + PortDisplayName(probe.port) + ": " + DescribeProbe(probe);
             ++shown;
         }
         text += "\n\nCheck that the trainer's console is switched on and its cable plugged in.";

@@ -48,7 +48,7 @@ struct TrainerSearchReport {
 // swallowed. `probe`, when given, receives the outcome.
 bool ProbePort(device::TQuarixDevice& device, int32_t timeout, PortProbe* probe = nullptr);
 
-// Disconnects the device, then tries every listed port for up to `rounds`
+// Disconnects the device, then tries the search's ports (search_ports.h) for up to `rounds`
 // rounds. True: the device is connected on the port found. False: no trainer,
 // and the port is closed. An error listing the ports leaves the search (the
 // progress dialog is closed on every path).

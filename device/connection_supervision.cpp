@@ -216,6 +216,7 @@ void TQuarixDevice::ConnectionSurveyTick(TObject* /*sender*/) {
         return;
     }
     ++RepairAttempts;
+    if (frame_listener_) frame_listener_->RepairAttempt(*this, RepairAttempts);
 
     if (!(version_ > 4)) {
         try {

@@ -68,11 +68,16 @@ void TQuarixDevice::KeyRepeatTick(TObject* /*sender*/) { key_repeat_timer_->SetE
 // Port notifications
 // ---------------------------------------------------------------------------
 
-void TQuarixDevice::PortAfterOpen(TObject* /*sender*/) { DoComPortAfterOpen(); }
+void TQuarixDevice::PortAfterOpen(TObject* /*sender*/) {
+    if (frame_listener_) frame_listener_->PortOpened(*this);
+    DoComPortAfterOpen();
+}
 
 void TQuarixDevice::PortBeforeOpen(TObject* /*sender*/) { DoComPortBeforeOpen(); }
 
 void TQuarixDevice::PortAfterClose(TObject* /*sender*/) {
+    // Also the close at destruction: the listener outlives the component.
+    if (frame_listener_) frame_listener_->PortClosed(*this);
     if (IsDestroying()) return;
     DoComPortAfterClose();
 }
@@ -90,6 +95,7 @@ void TQuarixDevice::PortRxChar(TObject* /*sender*/, int32_t count) {
     ++ReceivedEventCount;
     std::string data;
     port_->ReceiveText(data, count);
+    if (frame_listener_) frame_listener_->FrameReceived(*this, data);
     DecodeMessage(data);
     SendByteProtocolReply();
     DoComPortRxChar(count);
@@ -153,6 +159,7 @@ void TQuarixDevice::FramerDiscard(TObject* /*sender*/, const std::string& str) {
 
 void TQuarixDevice::FramerPacket(TObject* /*sender*/, const std::string& str) {
     if (IsDestroying()) return;
+    if (frame_listener_) frame_listener_->FrameReceived(*this, str);
     DecodeMessage(str);
     KeepShortFrameConsoleActive();
     DoComDataPacketPacket(str);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "device/identification_answers.h"
 #include "device/quarix_device.h"
 #include "platform/format.h"
 #include "platform/rounding.h"
@@ -39,18 +40,6 @@ uint32_t Counter24(const std::string& data) {
 }
 
 bool Counter24Zero(const std::string& data) { return ByteAt(data, 2) == 0 && ByteAt(data, 3) == 0 && ByteAt(data, 4) == 0; }
-
-// The version an identification answer announces, and whether the input queue
-// is purged after it (0: not a known answer).
-struct IdentificationAnswer {
-    uint8_t code;
-    double version;
-    bool purge;
-};
-constexpr IdentificationAnswer kIdentificationAnswers[] = {
-    {0x50, 4, false}, {0x54, 5, true}, {0x55, 4.5, true}, {0x58, 6, true},
-    {0x5A, 5.5, true}, {0x5C, 7, true}, {0x5E, 8, true},
-};
 
 // How many bytes a message type reads, from the start byte on. The
 // short-frame framer hands over a packet cut short when a data byte is 0xF7;
@@ -89,7 +78,9 @@ bool RideStatus(TQuarixDeviceStatus status) {
 int32_t TQuarixDevice::Send(const std::string& data) {
     if (IsDestroying()) return 0;
     if (!PortOpen()) return -1;
-    return port_->SendText(data);
+    const int32_t written = port_->SendText(data);
+    if (frame_listener_ && written > 0) frame_listener_->FrameSent(*this, data.substr(0, static_cast<size_t>(written)));
+    return written;
 }
 
 void TQuarixDevice::RequestSerialNumber() {
@@ -306,11 +297,7 @@ void TQuarixDevice::DecodeMessage(const std::string& data) {
 
 void TQuarixDevice::DecodeIdentification(const std::string& data) {
     const uint8_t code = ByteAt(data, 2);
-    const IdentificationAnswer* answer = nullptr;
-    for (const auto& candidate : kIdentificationAnswers) {
-        if (candidate.code == code) answer = &candidate;
-    }
-    if (answer != nullptr) {
+    if (const IdentificationAnswer* answer = FindIdentificationAnswer(code)) {
         SetVersion(answer->version);
         // Without an open port there is no queue to purge (a frame fed by hand).
         if (answer->purge && PortOpen()) port_->PurgeBuffers(true, false);

@@ -34,6 +34,7 @@
 #include <string_view>
 #include <vector>
 
+#include "device/frame_listener.h"
 #include "device/quarix_protocol.h"
 #include "platform/component.h"
 #include "serial/com_data_packet.h"
@@ -88,6 +89,9 @@ public:
     timers::TKelvoThreadTimer* HeartSurveyTimer() const { return heart_survey_timer_; }
     timers::TKelvoThreadTimer* ConnectionSurveyTimer() const { return connection_survey_timer_; }
     timers::TKelvoThreadTimer* TimerStats() const { return timer_stats_; }
+    // An observer of the traffic (frame_listener.h); nullptr detaches it.
+    void SetFrameListener(TFrameListener* listener) { frame_listener_ = listener; }
+    TFrameListener* FrameListener() const { return frame_listener_; }
 
     // =======================================================================
     // Values shared by every device of the process
@@ -616,6 +620,7 @@ private:
     timers::TKelvoThreadTimer* heart_survey_timer_ = nullptr;
     timers::TKelvoThreadTimer* connection_survey_timer_ = nullptr;
     timers::TKelvoThreadTimer* timer_stats_ = nullptr;
+    TFrameListener* frame_listener_ = nullptr;
 
     // Connection, protocol and component
     double version_ = 0;

@@ -3,10 +3,52 @@
 // /sys/class/tty that stand for real hardware, or the list the environment
 // variable CALIBRATION_TOOL_PORTS gives instead (names or absolute paths,
 // separated by commas; set and empty means no port at all).
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+// Where the kernel tells about serial ports; another root lets tests use a
+// small fake tree.
+struct SerialPortSysfs {
+    std::string tty_class = "/sys/class/tty";
+    std::string serial_by_id = "/dev/serial/by-id";
+};
+
+// What the USB device behind an adapter's tty says of itself (an empty text
+// where it says nothing).
+struct UsbAdapterInfo {
+    std::string vendor_id;   // four hex digits, as sysfs writes them
+    std::string product_id;
+    std::string manufacturer;
+    std::string product;
+    std::string serial;
+};
+
+struct SerialPortInfo {
+    std::string port;         // the name as listed or given
+    std::string device_path;  // the file opening the port opens
+    std::string kernel_name;  // the tty's name under the tty class (ttyUSB0)
+    std::optional<UsbAdapterInfo> usb;
+    std::string by_id_link;   // the /dev/serial/by-id link to it, empty when none
+};
+
+// Everything sysfs knows of a port; names the kernel does not list (a
+// pseudo-terminal, a missing device) give just the names. Never throws.
+SerialPortInfo DescribeSerialPort(const std::string& port, const SerialPortSysfs& sysfs = {});
+
+// Whether this process may open a port's device file for reading and
+// writing, and if not, who owns the file.
+struct PortAccess {
+    int error = 0;             // 0 = may open; else the errno the check gave
+    std::string owner_group;   // the file's group, empty when unknown
+    bool user_in_group = false;     // the group database lists the user in it
+    bool process_has_group = false; // the process runs with that group
+};
+
+// Checks without opening the device (the effective ids decide).
+PortAccess CheckPortAccess(const std::string& device_path);
 
 // In the order found (unsorted). A missing sysfs directory throws
 // SerialDeviceError with errno.

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <grp.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <map>
 #include <string>
 
@@ -10,6 +15,8 @@
 #include "app/qt_message_pump.h"
 #include "dialog_responder.h"
 #include "port_fixture.h"
+#include "search_ports_fixture.h"
+#include "serial/com_port_errors.h"
 
 namespace {
 using namespace testing_support;
@@ -156,6 +163,7 @@ TEST(NoTrainerText, SaysWhatToFixForEachPort) {
     const int fd = ::mkstemp(pattern);
     ASSERT_GE(fd, 0);
     ::close(fd);
+    ScopedSearchPorts fake_sysfs({});
     app::TrainerSearchReport report;
     report.ports = {{"ttyUSB0", ProbeOutcome::NoAnswer, {}},
                     {pattern, ProbeOutcome::PermissionDenied, {}},
@@ -163,11 +171,17 @@ TEST(NoTrainerText, SaysWhatToFixForEachPort) {
     const std::string text = app::NoTrainerText(report);
     ::unlink(pattern);
     const std::string group = ::getgrgid(::getgid())->gr_name;
-    EXPECT_NE(text.find("ttyUSB0: opened, but no trainer answered"), std::string::npos) << text;
-    EXPECT_NE(text.find(std::string(pattern) + ": permission denied: join the group '" + group + "' that owns " + pattern),
+    // Named as the rider knows the adapter.
+    EXPECT_NE(text.find("ttyUSB0 (FT232R USB UART, serial A50285BI): opened, but no trainer answered"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("usermod -aG " + group), std::string::npos) << text;
+    // The file is ours, in our own group: joining a group cannot help (and
+    // root's group is never advised).
+    EXPECT_NE(text.find(std::string(pattern) + ": permission denied: " + pattern +
+                        " is not open to users (it belongs to the group '" + group + "')"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("usermod"), std::string::npos) << text;
     EXPECT_NE(text.find("ttyS4: could not be opened: Unable to apply the settings"), std::string::npos) << text;
 
     // A long list is cut short.
@@ -175,4 +189,139 @@ TEST(NoTrainerText, SaysWhatToFixForEachPort) {
     const std::string long_text = app::NoTrainerText(report);
     EXPECT_NE(long_text.find("... and 21 more"), std::string::npos) << long_text;
     EXPECT_EQ(long_text.find("ttyS39"), std::string::npos);
+}
+
+TEST_F(SearchTest, ChosenPortsAreProbedInTheOrderGivenInsteadOfTheList) {
+    SilentPort last_by_name(folder_, "z");
+    auto console = StartConsole(folder_, "a", 4);
+    SilentPort listed(folder_, "listed");
+    ScopedPortList environment(listed.Name());
+    ScopedSearchPorts chosen({last_by_name.Name(), folder_.Path("a")});
+    DialogResponder no_dialog_expected;
+    app::TrainerSearchReport report;
+
+    ASSERT_TRUE(app::SearchTrainer(qdv(), 3, 100, &report));
+
+    ASSERT_EQ(report.ports.size(), 2u);
+    EXPECT_EQ(report.ports[0].port, last_by_name.Name());
+    EXPECT_EQ(report.ports[0].outcome, ProbeOutcome::NoAnswer);
+    EXPECT_EQ(report.ports[1].port, folder_.Path("a"));
+    EXPECT_EQ(report.ports[1].outcome, ProbeOutcome::Found);
+    EXPECT_NE(last_by_name.Drain().find(std::string("\xF0\x08\x28", 3)), std::string::npos);
+    // The environment's list is not looked at.
+    EXPECT_EQ(opened_.count(listed.Name()), 0u);
+    EXPECT_TRUE(listed.Drain().empty());
+}
+
+TEST_F(SearchTest, AFailingPortListLeavesTheSearchWithTheDialogClosed) {
+    ScopedPortList environment(std::nullopt);
+    ScopedSearchPorts no_tty_directory({}, {folder_.Path("no-class-tty"), folder_.Path("no-by-id")});
+    DialogResponder no_dialog_expected;
+    try {
+        app::SearchTrainer(qdv(), 3, 100);
+        FAIL() << "the listing error should leave the search";
+    } catch (const serial::EComPort& e) {
+        EXPECT_EQ(e.ErrorCode(), 23);
+        EXPECT_EQ(e.OSErrorCode(), ENOENT);
+    }
+    EXPECT_EQ(app::ProgressDlgForm, nullptr);
+    EXPECT_TRUE(no_dialog_expected.Seen().empty());
+    EXPECT_FALSE(qdv().Port()->Connected());
+}
+
+namespace {
+
+// Probes `port` as the search does, in a child process that first becomes
+// `nobody` when the tests run as root (root opens every device), and returns
+// what the retry dialog would say of it ("" when the child failed).
+std::string ProbeAsUnprivilegedUser(const std::string& port) {
+    int fds[2];
+    if (::pipe(fds) != 0) return {};
+    const pid_t child = ::fork();
+    if (child < 0) return {};
+    if (child == 0) {
+        ::close(fds[0]);
+        if (::geteuid() == 0) {
+            const gid_t nogroup = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(nogroup) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        }
+        std::string text;
+        {
+            device::TQuarixDevice device;
+            device.Port()->SetPort(port);
+            app::PortProbe probe;
+            const bool found = app::ProbePort(device, 100, &probe);
+            app::TrainerSearchReport report;
+            report.ports.push_back(probe);
+            text = (found ? "found|" : probe.outcome == ProbeOutcome::PermissionDenied ? "denied|" : "other|") +
+                   app::NoTrainerText(report);
+        }
+        const char* data = text.data();
+        for (size_t left = text.size(); left > 0;) {
+            const ssize_t n = ::write(fds[1], data, left);
+            if (n <= 0) break;
+            data += n;
+            left -= static_cast<size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string out;
+    char buffer[512];
+    pollfd p{fds[0], POLLIN, 0};
+    while (::poll(&p, 1, 30000) > 0) {
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n <= 0) break;
+        out.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
+    return out;
+}
+
+}  // namespace
+
+TEST(SearchPermission, APortTheUserMayNotOpenIsSkippedWithWhatToDo) {
+    ScopedSearchPorts fake_sysfs({});
+    console_sim::PseudoTerminal tty_port, serial_group_port;
+    tty_port.Open();
+    serial_group_port.Open();
+    // getgrnam's answer is overwritten by the next call: keep the numbers.
+    const group* found = ::getgrnam("dialout");
+    const std::optional<gid_t> dialout = found ? std::optional<gid_t>(found->gr_gid) : std::nullopt;
+    found = ::getgrnam("tty");
+    const gid_t tty = found ? found->gr_gid : 0;
+    struct Case {
+        std::string port;
+        std::string hint;
+    };
+    std::vector<Case> cases;
+    if (::geteuid() == 0) {
+        // As a pseudo-terminal is made: the user's own, group tty, 0620; not
+        // nobody's. And a port of the serial group, which nobody is not in.
+        ASSERT_EQ(::chown(tty_port.SlaveName().c_str(), 0, tty), 0);
+        ASSERT_EQ(::chmod(tty_port.SlaveName().c_str(), 0620), 0);
+        cases.push_back({tty_port.SlaveName(), "is not open to users (it belongs to the group '"});
+        if (dialout) {
+            ASSERT_EQ(::chown(serial_group_port.SlaveName().c_str(), 0, *dialout), 0);
+            ASSERT_EQ(::chmod(serial_group_port.SlaveName().c_str(), 0660), 0);
+            cases.push_back({serial_group_port.SlaveName(),
+                             "join the group 'dialout' that owns " + serial_group_port.SlaveName() +
+                                 " (sudo usermod -aG dialout $USER), then log out and back in"});
+        }
+    } else {
+        // Our own pseudo-terminal, closed to everyone: its group is ours.
+        ASSERT_EQ(::chmod(tty_port.SlaveName().c_str(), 0), 0);
+        cases.push_back({tty_port.SlaveName(), "is not open to users (it belongs to the group '"});
+    }
+    for (const Case& c : cases) {
+        const std::string answer = ProbeAsUnprivilegedUser(c.port);
+        ASSERT_FALSE(answer.empty()) << c.port << ": the child failed";
+        EXPECT_EQ(answer.substr(0, answer.find('|')), "denied") << answer;
+        EXPECT_NE(answer.find(c.port + ": permission denied: "), std::string::npos) << answer;
+        EXPECT_NE(answer.find(c.hint), std::string::npos) << answer;
+        if (c.hint.find("join") == std::string::npos) EXPECT_EQ(answer.find("usermod"), std::string::npos) << answer;
+    }
 }

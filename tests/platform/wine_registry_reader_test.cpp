@@ -19,7 +19,7 @@ using platform::ParseWineRegistry;
 using platform::RegistryProblem;
 using platform::SettingsStore;
 
-const fs::path kFixture = fs::path(__FILE__).parent_path() / "fixtures" / "wine_user.reg";
+const fs::path kFixture = fs::path(QUARIX_PLATFORM_FIXTURES) / "wine_user.reg";
 const std::string kHeader = "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n";
 
 std::string TypeError(const std::function<void()>& fn) {
