@@ -16,7 +16,7 @@ using platform::ParseRegistryExport;
 using platform::RegistryProblem;
 using platform::SettingsStore;
 
-const fs::path kFixtures = fs::path(__FILE__).parent_path() / "fixtures";
+const fs::path kFixtures = QUARIX_PLATFORM_FIXTURES;
 
 // Sets (or unsets, with nullopt) an environment variable for one scope.
 class EnvScope {
