@@ -268,6 +268,7 @@ private:
     std::vector<TComLink*> links_;
     bool has_data_link_ = false;
     bool connected_ = false;
+    bool closing_ = false;  // a Close is under way (its wait serves handlers)
     bool stored_connected_ = false;  // a Connected value stored while loading
     TBaudRate baud_rate_ = br9600;
     int32_t custom_baud_rate_ = 9600;

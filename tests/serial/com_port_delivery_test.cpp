@@ -27,6 +27,16 @@ double ProcessCpuMs() {
     return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
+// Waits, without serving it, until a worker has queued work for the main thread.
+bool HandOverQueued() {
+    const double deadline = NowMs() + 5000;
+    while (platform::PendingMessageCount() == 0) {
+        if (NowMs() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
 class ComPortDeliveryTest : public ::testing::TestWithParam<TSyncMethod> {
 protected:
     void SetUp() override {
@@ -80,7 +90,10 @@ TEST_P(ComPortDeliveryTest, CloseWhileADispatchIsPendingDoesNotHang) {
     pty.Send("x");
     // The event thread now hands over (or posts) its dispatch; the main thread
     // does not serve it before Close.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (GetParam() == smNone)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    else
+        ASSERT_TRUE(HandOverQueued());
     const double start = NowMs();
     port.Close();
     EXPECT_LT(NowMs() - start, 5000);
@@ -152,6 +165,47 @@ INSTANTIATE_TEST_SUITE_P(EveryMethod, ComPortDeliveryTest, ::testing::Values(smT
                              default: return std::string("None");
                              }
                          });
+
+// Close waits for the event thread while serving the hand-overs queued for the
+// main thread: the port's own pending dispatch, or a timer's tick. Either may
+// close the port, or close and reopen it; the outer Close still ends with the
+// port closed, once.
+TEST(ComPortCloseReentryTest, AHandOverServedDuringCloseMayCloseOrReopenThePort) {
+    enum Served { kDispatchCloses, kTickCloses, kTickReopens };
+    for (Served served : {kDispatchCloses, kTickCloses, kTickReopens}) {
+        SCOPED_TRACE(served);
+        PtyPair pty;
+        TComPort port;
+        port.SetPort(pty.SlavePath());
+        int after_close = 0;
+        int ran = 0;
+        port.OnAfterClose = [&](TObject*) { ++after_close; };
+        auto close_or_reopen = [&] {
+            ++ran;
+            port.Close();
+            if (served == kTickReopens) port.Open();
+        };
+        port.Open();
+        std::thread tick;
+        if (served == kDispatchCloses) {
+            port.OnRxChar = [&](TObject*, int32_t) { close_or_reopen(); };
+            pty.Send("x");
+        } else {
+            tick = std::thread([&] { platform::Synchronize(close_or_reopen); });
+        }
+        ASSERT_TRUE(HandOverQueued());
+        port.Close();
+        if (tick.joinable()) tick.join();
+        EXPECT_EQ(ran, 1);
+        EXPECT_FALSE(port.Connected());
+        EXPECT_EQ(after_close, 1);
+
+        port.OnRxChar = nullptr;
+        ASSERT_NO_THROW(port.Open());
+        EXPECT_EQ(port.SendText("ok"), 2);
+        EXPECT_EQ(pty.Receive(2), "ok");
+    }
+}
 
 TEST(ComPortWindowDeliveryTest, TheEventThreadIsReleasedBeforeTheHandlerRuns) {
     PtyPair pty;
