@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -22,6 +28,42 @@ struct TickLog {
         timer.OnTimer = [this](platform::TObject*) { at.push_back(NowMs()); };
     }
 };
+
+// Ends the whole run with a message if the scope is not left within a
+// minute: a hang would otherwise stall the run until the test's timeout.
+class HangGuard {
+public:
+    explicit HangGuard(const char* what) : what_(what), watcher_([this] { Watch(); }) {}
+    ~HangGuard() {
+        {
+            std::lock_guard lock(mutex_);
+            left_ = true;
+        }
+        left_changed_.notify_all();
+        watcher_.join();
+    }
+
+private:
+    void Watch() {
+        std::unique_lock lock(mutex_);
+        if (left_changed_.wait_for(lock, std::chrono::seconds(60), [this] { return left_; })) return;
+        std::fprintf(stderr, "hung: %s\n", what_);
+        std::_Exit(1);
+    }
+    const char* what_;
+    std::mutex mutex_;
+    std::condition_variable left_changed_;
+    bool left_ = false;
+    std::thread watcher_;
+};
+
+// The process's thread count, from the kernel.
+int ThreadCount() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
+    return -1;
+}
 
 }  // namespace
 
@@ -129,6 +171,25 @@ TEST(ThreadedTimer, DestroyingAnEnabledTimerJoinsTheWorkerWithoutDeliveringATick
     }
     platform::WaitProcessing(100);
     EXPECT_EQ(ticks, 0);
+}
+
+// Its worker waits for the very tick that frees the timer: it cannot be
+// joined there, so it ends by itself once the tick has returned.
+TEST(ThreadedTimer, ATimerFreedInsideItsOwnTickEndsItsWorkerWithoutHanging) {
+    HangGuard guard("freeing a timer inside its own tick");
+    const int threads_before = ThreadCount();
+    int ticks = 0;
+    auto* timer = new TThreadedTimer;
+    timer->OnTimer = [&ticks, timer](platform::TObject*) {
+        ++ticks;
+        delete timer;
+    };
+    timer->SetInterval(20);
+    timer->SetEnabled(true);
+    ASSERT_TRUE(WaitUntil([&] { return ticks == 1; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == threads_before; }, 5000));
+    platform::WaitProcessing(100);
+    EXPECT_EQ(ticks, 1);
 }
 
 TEST(ThreadedTimer, ZeroIntervalRunsOnlyWithAllowZero) {
