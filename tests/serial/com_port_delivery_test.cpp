@@ -27,10 +27,11 @@ double ProcessCpuMs() {
     return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-// Waits, without serving it, until a worker has queued work for the main thread.
-bool HandOverQueued() {
-    const double deadline = NowMs() + 5000;
-    while (platform::PendingMessageCount() == 0) {
+// Waits, without serving anything, until a worker has queued more work for the
+// main thread than `already`.
+bool HandOverQueued(size_t already = 0) {
+    const double deadline = NowMs() + 10000;
+    while (platform::PendingMessageCount() <= already) {
         if (NowMs() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -212,26 +213,29 @@ TEST(ComPortWindowDeliveryTest, TheEventThreadIsReleasedBeforeTheHandlerRuns) {
     TComPort port;
     port.SetPort(pty.SlavePath());
     port.SetSyncMethod(smWindowSync);
-    std::atomic<int> rx{0};
-    std::atomic<int> tx_empty{0};
-    std::atomic<bool> tx_empty_inside_rx{false};
+    int rx = 0;
+    int tx_empty = 0;
+    bool released_inside_rx = false;
+    bool tx_empty_inside_rx = false;
     port.OnTxEmpty = [&](TObject*) { ++tx_empty; };
     port.OnRxChar = [&](TObject*, int32_t count) {
         std::string bytes;
         port.ReceiveText(bytes, count);
         ++rx;
-        // Still inside this handler, the (released) event thread goes on to
-        // post the next event; it runs once this handler returns.
-        const int before = tx_empty.load();
+        // Released, the event thread goes on while this handler still runs:
+        // it sees the write drain and posts that event, which runs only once
+        // this handler has returned.
+        const size_t queued = platform::PendingMessageCount();
+        const int before = tx_empty;
         port.SendText("z");
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        platform::CheckSynchronize();
-        tx_empty_inside_rx = tx_empty.load() != before;
+        released_inside_rx = HandOverQueued(queued);
+        tx_empty_inside_rx = tx_empty != before;
     };
     port.Open();
     pty.Send("q");
-    ASSERT_TRUE(WaitUntil([&] { return rx.load() == 1 && tx_empty.load() == 1; }, 3000));
-    EXPECT_FALSE(tx_empty_inside_rx.load());
+    ASSERT_TRUE(WaitUntil([&] { return rx == 1 && tx_empty == 1; }, 20000));
+    EXPECT_TRUE(released_inside_rx);
+    EXPECT_FALSE(tx_empty_inside_rx);
 }
 
 }  // namespace
