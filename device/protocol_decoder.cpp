@@ -296,6 +296,9 @@ void TQuarixDevice::DecodeMessage(const std::string& data) {
 }
 
 void TQuarixDevice::DecodeIdentification(const std::string& data) {
+    // A late answer served inside the Close of its port: counted, the search
+    // would find the trainer on the next port it probes.
+    if (PortClosing()) return;
     const uint8_t code = ByteAt(data, 2);
     if (const IdentificationAnswer* answer = FindIdentificationAnswer(code)) {
         SetVersion(answer->version);
@@ -311,6 +314,7 @@ void TQuarixDevice::DecodeIdentification(const std::string& data) {
 void TQuarixDevice::DecodeByteProtocol(const std::string& data) {
     if (data.empty()) return;
     if (!connected_) {
+        if (PortClosing()) return;  // a late answer, as in DecodeIdentification
         if (ByteAt(data, 0) == 2 * IdentificationCode) {
             SetConnected(true);
             DoQuarixMessage(qmIdentification, -1, -1, -1, data);

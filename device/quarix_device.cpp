@@ -202,6 +202,8 @@ void TQuarixDevice::BindFramerNotifications() {
 
 bool TQuarixDevice::PortOpen() const { return port_ != nullptr && port_->Connected(); }
 
+bool TQuarixDevice::PortClosing() const { return port_ != nullptr && port_->Closing(); }
+
 // ---------------------------------------------------------------------------
 // Connection, protocol and component properties
 // ---------------------------------------------------------------------------

@@ -699,6 +699,8 @@ private:
     void BindFramerNotifications();
     void ApplyConnectionSurveyInterval();
     bool PortOpen() const;
+    // What arrives while the port closes belongs to a line being given up.
+    bool PortClosing() const;
     void ReopenPort();
     // Paused, and the pause holds a ride to resume.
     bool ResumesPausedRide() const;

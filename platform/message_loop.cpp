@@ -5,7 +5,6 @@
 #include <deque>
 #include <exception>
 #include <map>
-#include <memory>
 #include <mutex>
 
 #include "platform/error_reporting.h"
@@ -14,16 +13,20 @@
 namespace platform {
 namespace {
 
-// A hand-over from a worker that waits for its completion.
+// A hand-over from a worker that waits for its completion. It lives on the
+// worker's stack and the main thread lets go of it once `done` is set, so
+// everything in it (the fault above all, whose reference count lives in the
+// runtime library where the thread sanitizer cannot see it) is created
+// before, and released after, the lock that orders the two threads.
 struct SyncRequest {
-    Task fn;
+    const Task* fn = nullptr;
     std::exception_ptr error;
     bool done = false;
 };
 
 struct Item {
     enum Kind { kSync, kTask, kMessage } kind;
-    std::shared_ptr<SyncRequest> sync;
+    SyncRequest* sync = nullptr;
     Task task;
     uint32_t msg = 0;
     uintptr_t wparam = 0;
@@ -59,16 +62,19 @@ void Enqueue(Item item) {
     if (MessagePump* pump = loop.pump.load()) pump->Wake();
 }
 
-void RunSync(const std::shared_ptr<SyncRequest>& request) {
+void RunSync(SyncRequest* request) {
+    std::exception_ptr error;
     try {
-        request->fn();
+        (*request->fn)();
     } catch (...) {
-        request->error = std::current_exception();
+        error = std::current_exception();
     }
     Loop& loop = TheLoop();
     {
         std::lock_guard lock(loop.mutex);
+        request->error = std::move(error);
         request->done = true;
+        // From here on the request belongs to the worker again.
     }
     loop.sync_done.notify_all();
 }
@@ -146,16 +152,19 @@ void Synchronize(const Task& fn) {
         fn();
         return;
     }
-    auto request = std::make_shared<SyncRequest>();
-    request->fn = fn;
-    Item item{Item::kSync, request, {}, 0, 0, 0};
-    Enqueue(std::move(item));
+    SyncRequest request;
+    request.fn = &fn;
+    Enqueue(Item{Item::kSync, &request, {}, 0, 0, 0});
     Loop& loop = TheLoop();
+    std::exception_ptr error;
     {
         std::unique_lock lock(loop.mutex);
-        loop.sync_done.wait(lock, [&] { return request->done; });
+        loop.sync_done.wait(lock, [&] { return request.done; });
+        // Taken out under the lock: the fault's last reference is dropped on
+        // this thread, which rethrows it, never on the main thread.
+        error = std::move(request.error);
     }
-    if (request->error) std::rethrow_exception(request->error);
+    if (error) std::rethrow_exception(std::move(error));
 }
 
 void PostTask(Task fn) { Enqueue(Item{Item::kTask, nullptr, std::move(fn), 0, 0, 0}); }

@@ -1,6 +1,7 @@
 #include "serial/com_port.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "platform/error_reporting.h"
 
@@ -127,13 +128,34 @@ void TCustomComPort::SetBuffer(const TComBuffer& value) { buffer_->Assign(value)
 
 // ---- Open and close -------------------------------------------------------------
 
-void TCustomComPort::ReapRetiredThreads(bool wait) {
-    for (auto it = retired_threads_.begin(); it != retired_threads_.end();) {
-        if (wait || (*it)->Finished())
-            it = retired_threads_.erase(it);  // joins
-        else
-            ++it;
+namespace {
+// The system's error number behind the exception in flight, -1 when it has none.
+int ThreadFailureErrno() {
+    try {
+        throw;
+    } catch (const platform::SerialDeviceError& e) {
+        return e.ErrorNumber();
+    } catch (const std::system_error& e) {
+        return e.code().value();
+    } catch (...) {
+        return -1;
     }
+}
+}  // namespace
+
+void TCustomComPort::ReapRetiredThreads(bool wait) {
+    // Joined outside the list: a join serves pending hand-overs, whose
+    // handlers may open or close this port and so reap the list themselves.
+    std::vector<std::unique_ptr<TComThread>> ended;
+    for (auto it = retired_threads_.begin(); it != retired_threads_.end();) {
+        if (wait || (*it)->Finished()) {
+            ended.push_back(std::move(*it));
+            it = retired_threads_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    ended.clear();  // joins
 }
 
 void TCustomComPort::Open() {
@@ -152,11 +174,19 @@ void TCustomComPort::Open() {
     thread_created_ = false;
     if (!events_.Empty()) {
         // Resumed only once it is in place: its handlers may look for it.
-        // Counted as created only once it exists, so that a port whose thread
-        // could not be made (no descriptors left) still closes.
-        event_thread_ = std::make_unique<TComThread>(this);
+        try {
+            event_thread_ = std::make_unique<TComThread>(this);
+            event_thread_->Resume();
+        } catch (...) {
+            // No thread (no descriptors or threads left): the port would never
+            // deliver an event, so it is not left open.
+            const int os_error = ThreadFailureErrno();
+            event_thread_.reset();
+            CloseDevice();
+            connected_ = false;
+            throw EComPort(CError_OpenFailed, os_error);
+        }
         thread_created_ = true;
-        event_thread_->Resume();
     }
     ForEachLink([&](TComLink* link) {
         if (link->ConnectionChanged) link->ConnectionChanged(this, true);
@@ -170,7 +200,15 @@ void TCustomComPort::Open() {
 
 void TCustomComPort::Close() {
     ReapRetiredThreads(false);
-    if (!connected_) return;
+    // A close is already under way further up this stack (its wait for the
+    // event thread serves pending dispatches and timer ticks, whose handlers
+    // may close the port too): that call finishes the job.
+    if (!connected_ || closing_) return;
+    closing_ = true;
+    struct ClosingScope {
+        bool& flag;
+        ~ClosingScope() { flag = false; }
+    } closing_scope{closing_};
     ForEachLink([&](TComLink* link) {
         if (link->CTSChanged) link->CTSChanged(this, false);
     });
@@ -186,14 +224,17 @@ void TCustomComPort::Close() {
     DoBeforeClose();
     AbortPendingIO();
     if (thread_created_) {
-        if (event_thread_->InsideOwnDispatch()) {
+        // Out of the port before it is stopped: whatever runs during the wait
+        // finds a port without a thread.
+        std::unique_ptr<TComThread> thread = std::move(event_thread_);
+        thread_created_ = false;
+        if (thread->InsideOwnDispatch()) {
             // A handler of ours is closing the port: the thread ends once that
             // handler returns, and is joined later.
-            event_thread_->Abandon();
-            retired_threads_.push_back(std::move(event_thread_));
+            thread->Abandon();
+            retired_threads_.push_back(std::move(thread));
         }
-        event_thread_.reset();  // stops the thread and waits for it
-        thread_created_ = false;
+        thread.reset();  // stops the thread and waits for it, serving its hand-overs
     }
     CloseDevice();
     connected_ = false;

@@ -124,6 +124,9 @@ public:
 
     // ---- Properties -------------------------------------------------------
     bool Connected() const { return connected_; }
+    // A Close is under way: the port still reads as open while its wait for
+    // the event thread serves the dispatches handed over before it.
+    bool Closing() const { return closing_; }
     void SetConnected(bool value);
     TBaudRate BaudRate() const { return baud_rate_; }
     void SetBaudRate(TBaudRate value);
@@ -268,6 +271,7 @@ private:
     std::vector<TComLink*> links_;
     bool has_data_link_ = false;
     bool connected_ = false;
+    bool closing_ = false;  // a Close is under way (its wait serves handlers)
     bool stored_connected_ = false;  // a Connected value stored while loading
     TBaudRate baud_rate_ = br9600;
     int32_t custom_baud_rate_ = 9600;

@@ -79,6 +79,18 @@ bool TTimerThread::Paused() const {
     return paused_;
 }
 
+void TTimerThread::Abandon() {
+    {
+        std::lock_guard lock(mutex_);
+        terminated_ = true;
+        abandoned_ = true;
+        wake_ = true;
+        paused_ = false;
+    }
+    changed_.notify_all();
+    thread_.detach();
+}
+
 void TTimerThread::Execute() {
     os_thread_id_.store(static_cast<int>(syscall(SYS_gettid)));
     ApplyPriority();
@@ -96,13 +108,22 @@ void TTimerThread::Execute() {
         }
         lock.unlock();
         try {
-            platform::Synchronize([this] { owner_->DoTimer(); });
+            platform::Synchronize([this] {
+                dispatching_ = true;
+                owner_->DoTimer();  // may free the owner, which then abandons us
+                dispatching_ = false;
+            });
         } catch (...) {
             // DoTimer swallows the handler's faults; nothing else can reach here.
         }
         lock.lock();
     }
+    const bool abandoned = abandoned_;
     lock.unlock();
+    if (abandoned) {
+        delete this;  // nobody waits for us: the owner is gone
+        return;
+    }
     finished_.store(true);
     platform::WakeMainThread();
 }
@@ -112,7 +133,10 @@ TThreadedTimer::TThreadedTimer(TComponent* owner) : TComponent(owner), thread_(n
 TThreadedTimer::~TThreadedTimer() {
     Destroying();
     enabled_.store(false);
-    delete thread_;  // terminates, wakes, resumes and joins the worker
+    if (thread_->InsideOwnTick())
+        thread_->Abandon();  // freed by the worker once this tick returns
+    else
+        delete thread_;  // terminates, wakes, resumes and joins the worker
     thread_ = nullptr;
 }
 
@@ -139,10 +163,13 @@ void TThreadedTimer::SetInterval(uint32_t value) {
 
 void TThreadedTimer::DoTimer() {
     if (!enabled_ || !OnTimer || IsDestroying()) return;
+    // A copy: the handler may free this timer, and its OnTimer with it.
+    const TNotifyEvent handler = OnTimer;
     try {
-        OnTimer(this);
+        handler(this);
     } catch (...) {
-        // A timer handler's fault is dropped without a message.
+        // A timer handler's fault is dropped without a message. Nothing of
+        // this timer is touched after the handler: it may be gone.
     }
 }
 

@@ -39,6 +39,12 @@ public:
     void Resume();
     bool Paused() const;
 
+    // Main thread: a tick of this worker is running (the worker waits for it).
+    bool InsideOwnTick() const { return dispatching_; }
+    // From inside its own tick, instead of deleting: the worker cannot be
+    // joined until that tick returns, so it ends then and frees itself.
+    void Abandon();
+
 private:
     void Execute();
     void ApplyPriority();
@@ -53,6 +59,8 @@ private:
     bool wake_ = false;
     bool paused_ = true;
     bool terminated_ = false;
+    bool abandoned_ = false;
+    bool dispatching_ = false;  // main thread only
     std::atomic<bool> finished_{false};
     std::thread thread_;
 };

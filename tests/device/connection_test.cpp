@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "device_test_support.h"
+#include "device/quarix_protocol.h"
 #include "platform/exceptions.h"
+#include "platform/message_loop.h"
 #include "platform/tick_count.h"
 #include "test_support.h"
 
@@ -352,6 +356,44 @@ TEST(DeviceIdentify, AnAnswerPurgesTheInputQueueWhereItsGenerationSaysSo) {
             5000));
         EXPECT_EQ(d.ProductVersion, c.purged ? 0 : 7);
         EXPECT_EQ(std::count(messages.begin(), messages.end(), device::qmProductVersion), c.purged ? 0 : 1);
+    }
+}
+
+// The search closes a port whose console did not answer in time. An answer
+// that arrives just then is handed over by the event thread and served inside
+// that Close; counted, it would make the next port probed look found.
+TEST(DeviceIdentify, AnAnswerServedWhileItsPortClosesDoesNotCount) {
+    struct Case {
+        const char* name;
+        double version;
+        std::string answer;
+    };
+    const Case cases[] = {
+        {"short frames", 4, Bytes({0xF0, 0x08, 0x50, 0x00, 0x00, 0xF7})},
+        {"byte protocol", 3, Bytes({2 * device::IdentificationCode})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TQuarixDevice d;
+        d.SetVersion(c.version);
+        BarePty late;
+        d.SetComPortPort(late.SlaveName());
+        d.Port()->Open();
+        late.Write(c.answer);
+        // Handed over, not yet served.
+        const double deadline = testing_support::NowMs() + 5000;
+        while (platform::PendingMessageCount() == 0 && testing_support::NowMs() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_GT(platform::PendingMessageCount(), 0u);
+        d.Port()->Close();
+        EXPECT_FALSE(d.Connected());
+
+        // The next port is silent: nothing is found there.
+        BarePty silent;
+        d.SetComPortPort(silent.SlaveName());
+        d.Port()->Open();
+        EXPECT_FALSE(d.Identify(50));
+        d.Port()->Close();
     }
 }
 

@@ -29,12 +29,24 @@ TEST(MessageLoop, SynchronizeBlocksTheWorkerUntilTheMainThreadRanTheCall) {
     EXPECT_TRUE(ran_on_main);
 }
 
-TEST(MessageLoop, AnExceptionThrownInTheCallReachesTheWorker) {
+// Records the thread on which the fault object is finally released.
+struct TracedFault : platform::Exception {
+    explicit TracedFault(std::atomic<std::thread::id>* released_on)
+        : platform::Exception("boom"), released_on_(released_on) {}
+    TracedFault(const TracedFault&) = default;
+    ~TracedFault() override { released_on_->store(std::this_thread::get_id()); }
+    std::atomic<std::thread::id>* released_on_;
+};
+
+TEST(MessageLoop, AnExceptionThrownInTheCallReachesTheWorkerAndDiesThere) {
     std::string caught;
     std::atomic<bool> done{false};
+    std::atomic<std::thread::id> released_on{};
+    std::thread::id worker_id;
     std::thread worker([&] {
+        worker_id = std::this_thread::get_id();
         try {
-            platform::Synchronize([] { throw platform::Exception("boom"); });
+            platform::Synchronize([&] { throw TracedFault(&released_on); });
         } catch (const platform::Exception& e) {
             caught = e.Message();
         }
@@ -43,6 +55,9 @@ TEST(MessageLoop, AnExceptionThrownInTheCallReachesTheWorker) {
     });
     platform::JoinServingSynchronize(worker, [&] { return done.load(); });
     EXPECT_EQ(caught, "boom");
+    // Released by the main thread, the fault's reference count (kept where
+    // the thread sanitizer cannot see it) would race with the worker's reads.
+    EXPECT_EQ(released_on.load(), worker_id);
 }
 
 TEST(MessageLoop, SynchronizeFromTheMainThreadRunsInline) {

@@ -27,6 +27,17 @@ double ProcessCpuMs() {
     return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
+// Waits, without serving anything, until a worker has queued more work for the
+// main thread than `already`.
+bool HandOverQueued(size_t already = 0) {
+    const double deadline = NowMs() + 10000;
+    while (platform::PendingMessageCount() <= already) {
+        if (NowMs() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
 class ComPortDeliveryTest : public ::testing::TestWithParam<TSyncMethod> {
 protected:
     void SetUp() override {
@@ -80,7 +91,10 @@ TEST_P(ComPortDeliveryTest, CloseWhileADispatchIsPendingDoesNotHang) {
     pty.Send("x");
     // The event thread now hands over (or posts) its dispatch; the main thread
     // does not serve it before Close.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (GetParam() == smNone)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    else
+        ASSERT_TRUE(HandOverQueued());
     const double start = NowMs();
     port.Close();
     EXPECT_LT(NowMs() - start, 5000);
@@ -153,31 +167,77 @@ INSTANTIATE_TEST_SUITE_P(EveryMethod, ComPortDeliveryTest, ::testing::Values(smT
                              }
                          });
 
+// Close waits for the event thread while serving the hand-overs queued for the
+// main thread: the port's own pending dispatch, or a timer's tick. Either may
+// close the port, or close and reopen it; the outer Close still ends with the
+// port closed, once.
+TEST(ComPortCloseReentryTest, AHandOverServedDuringCloseMayCloseOrReopenThePort) {
+    enum Served { kDispatchCloses, kTickCloses, kTickReopens };
+    for (Served served : {kDispatchCloses, kTickCloses, kTickReopens}) {
+        SCOPED_TRACE(served);
+        PtyPair pty;
+        TComPort port;
+        port.SetPort(pty.SlavePath());
+        int after_close = 0;
+        int ran = 0;
+        port.OnAfterClose = [&](TObject*) { ++after_close; };
+        auto close_or_reopen = [&] {
+            ++ran;
+            port.Close();
+            if (served == kTickReopens) port.Open();
+        };
+        port.Open();
+        std::thread tick;
+        if (served == kDispatchCloses) {
+            port.OnRxChar = [&](TObject*, int32_t) { close_or_reopen(); };
+            pty.Send("x");
+        } else {
+            tick = std::thread([&] { platform::Synchronize(close_or_reopen); });
+        }
+        ASSERT_TRUE(HandOverQueued());
+        port.Close();
+        if (tick.joinable()) tick.join();
+        EXPECT_EQ(ran, 1);
+        EXPECT_FALSE(port.Connected());
+        EXPECT_EQ(after_close, 1);
+
+        port.OnRxChar = nullptr;
+        ASSERT_NO_THROW(port.Open());
+        EXPECT_EQ(port.SendText("ok"), 2);
+        EXPECT_EQ(pty.Receive(2), "ok");
+    }
+}
+
 TEST(ComPortWindowDeliveryTest, TheEventThreadIsReleasedBeforeTheHandlerRuns) {
     PtyPair pty;
     TComPort port;
     port.SetPort(pty.SlavePath());
     port.SetSyncMethod(smWindowSync);
-    std::atomic<int> rx{0};
-    std::atomic<int> tx_empty{0};
-    std::atomic<bool> tx_empty_inside_rx{false};
+    int rx = 0;
+    int tx_empty = 0;
+    bool released_inside_rx = false;
+    bool tx_empty_inside_rx = false;
     port.OnTxEmpty = [&](TObject*) { ++tx_empty; };
     port.OnRxChar = [&](TObject*, int32_t count) {
+        // Released, the event thread goes on while this handler still runs:
+        // it posts its next event (the write's drain, or the byte seen once
+        // more before this handler has read it), which runs only once this
+        // handler has returned. Held until the handler returns, it could
+        // post nothing meanwhile.
+        const size_t at_start = platform::PendingMessageCount();
         std::string bytes;
         port.ReceiveText(bytes, count);
         ++rx;
-        // Still inside this handler, the (released) event thread goes on to
-        // post the next event; it runs once this handler returns.
-        const int before = tx_empty.load();
+        const int before = tx_empty;
         port.SendText("z");
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        platform::CheckSynchronize();
-        tx_empty_inside_rx = tx_empty.load() != before;
+        released_inside_rx = at_start > 0 || HandOverQueued(at_start);
+        tx_empty_inside_rx = tx_empty != before;
     };
     port.Open();
     pty.Send("q");
-    ASSERT_TRUE(WaitUntil([&] { return rx.load() == 1 && tx_empty.load() == 1; }, 3000));
-    EXPECT_FALSE(tx_empty_inside_rx.load());
+    ASSERT_TRUE(WaitUntil([&] { return rx >= 1 && tx_empty == 1; }, 20000));
+    EXPECT_TRUE(released_inside_rx);
+    EXPECT_FALSE(tx_empty_inside_rx);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <vector>
 
 #include "platform/message_loop.h"
@@ -218,9 +219,15 @@ TEST(ComPortOpenCloseTest, WithoutEventsNothingIsDeliveredButTheLineWorks) {
     EXPECT_FALSE(port.Connected());
 }
 
+size_t OpenDescriptorCount() {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
 // The process has run out of descriptors just when the event thread needs its
-// stop signal: Open fails, and the device it did open must still close.
-TEST(ComPortOpenCloseTest, AnEventThreadThatCannotStartLeavesAPortThatCloses) {
+// stop signal: Open raises the port's own error and leaves the port closed.
+TEST(ComPortOpenCloseTest, AnEventThreadThatCannotStartFailsTheOpenAndLeavesThePortClosed) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     // The sanitizer runtimes need descriptors of their own for their checks
     // (reading the process's memory map); with none left they report faults
@@ -229,7 +236,18 @@ TEST(ComPortOpenCloseTest, AnEventThreadThatCannotStartLeavesAPortThatCloses) {
 #endif
     PtyPair pty;
     TComPort port;
+    EventLog log;
+    serial_test::RecordLifecycle(port, log);
     port.SetPort(pty.SlavePath());
+    // What the open device itself takes, measured on a port without a thread.
+    port.SetEvents({});
+    const size_t before = OpenDescriptorCount();
+    port.Open();
+    const size_t device_needs = OpenDescriptorCount() - before;
+    port.Close();
+    port.SetEvents(kAllComEvents);
+    log.Clear();
+
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
     rlimit low = saved;
@@ -237,23 +255,29 @@ TEST(ComPortOpenCloseTest, AnEventThreadThatCannotStartLeavesAPortThatCloses) {
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
     std::vector<int> filler;
     for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) filler.push_back(fd);
-    // What the device itself takes: the line, its event set, two signals.
-    for (int i = 0; i < 4 && !filler.empty(); ++i) {
+    for (size_t i = 0; i < device_needs && !filler.empty(); ++i) {
         ::close(filler.back());
         filler.pop_back();
     }
-    bool open_failed = false;
+    int code = 0;
+    int os_error = 0;
     try {
         port.Open();
+    } catch (const EComPort& e) {
+        code = e.ErrorCode();
+        os_error = e.OSErrorCode();
     } catch (...) {
-        open_failed = true;
+        code = -1;
     }
+    const bool connected_after_failure = port.Connected();
     for (int fd : filler) ::close(fd);
     setrlimit(RLIMIT_NOFILE, &saved);
 
-    EXPECT_TRUE(open_failed);
-    EXPECT_NO_THROW(port.Close());
-    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(code, CError_OpenFailed);
+    EXPECT_EQ(os_error, EMFILE);
+    EXPECT_FALSE(connected_after_failure);
+    EXPECT_EQ(log.Entries(), Log{"BeforeOpen"});
+    EXPECT_EQ(OpenDescriptorCount(), before);  // the device was closed again
     // The name can be opened again once descriptors are back.
     EXPECT_NO_THROW(port.Open());
     EXPECT_TRUE(port.Connected());
