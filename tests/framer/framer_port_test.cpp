@@ -3,9 +3,6 @@
 // pseudo-terminal whose bytes arrive as packets on the main thread.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <memory>
 
@@ -13,45 +10,13 @@
 #include "serial/com_data_packet.h"
 #include "serial/com_port.h"
 #include "test_support.h"
+#include "tools/console_sim/pseudo_terminal.h"
 
 using namespace framer_test;
 using serial::TComDataPacket;
 using serial::TComPort;
 
 namespace {
-
-// The master side of a pseudo-terminal; the port opens the slave.
-class PseudoTerminal {
-public:
-    PseudoTerminal() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
-        const char* name = ptsname(master_);
-        if (name) slave_ = name;
-    }
-    ~PseudoTerminal() {
-        if (master_ >= 0) close(master_);
-    }
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
-
-    bool Ok() const { return master_ >= 0 && !slave_.empty(); }
-    const std::string& SlavePath() const { return slave_; }
-
-    bool Write(const std::string& bytes) {
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) return false;
-            done += static_cast<size_t>(n);
-        }
-        return true;
-    }
-
-private:
-    int master_ = -1;
-    std::string slave_;
-};
 
 TEST(FramerAttach, LinkFollowsTheComPortProperty) {
     TComPort first;
@@ -111,9 +76,8 @@ TEST(FramerAttach, OldPortFreedAfterDetachDoesNotTouchTheFramer) {
 class FramerOnPty : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(pty_.Ok()) << "no pseudo-terminal available";
         port_ = std::make_unique<TComPort>();
-        port_->SetPort(pty_.SlavePath());
+        port_->SetPort(pty_.SlaveName());
         port_->OnRxBuf = [this](platform::TObject*, const char*, int32_t count) {
             received_ += static_cast<size_t>(count);
         };
@@ -127,13 +91,13 @@ protected:
     // Writes one chunk on the master and pumps the main thread until the port
     // has handed all of it over.
     void Send(const std::string& chunk) {
-        ASSERT_TRUE(pty_.Write(chunk));
+        ASSERT_NO_THROW(pty_.Write(chunk));
         const size_t target = received_ + chunk.size();
         ASSERT_TRUE(testing_support::WaitUntil([&] { return received_ >= target; }, 5000))
             << "received " << received_ << " of " << target << " bytes";
     }
 
-    PseudoTerminal pty_;
+    console_sim::PseudoTerminal pty_{console_sim::PseudoTerminal::Slave::kAsCreated};
     std::unique_ptr<TComPort> port_;
     size_t received_ = 0;
     std::vector<int32_t> rx_char_counts_;
@@ -167,7 +131,7 @@ TEST_F(FramerOnPty, DetachedFramerKeepsItsPendingBytesForLater) {
     EXPECT_TRUE(rec.events.empty());
 
     framer.SetComPort(nullptr);
-    ASSERT_TRUE(pty_.Write(Hex("AA BB")));
+    ASSERT_NO_THROW(pty_.Write(Hex("AA BB")));
     ASSERT_TRUE(testing_support::WaitUntil([&] { return !rx_char_counts_.empty(); }, 5000));
     EXPECT_TRUE(rec.events.empty());
     std::string unread;

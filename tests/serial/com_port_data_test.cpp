@@ -20,7 +20,7 @@ using testing_support::WaitUntil;
 
 class ComPortDataTest : public ::testing::Test {
 protected:
-    void SetUp() override { port.SetPort(pty.SlavePath()); }
+    void SetUp() override { port.SetPort(pty.SlaveName()); }
     PtyPair pty;
     TComPort port;
 };
@@ -36,11 +36,11 @@ TEST_F(ComPortDataTest, WithoutALinkBytesAreAnnouncedAndStayQueued) {
     int rx_buf = 0;
     port.OnRxBuf = [&](TObject*, const char*, int32_t) { ++rx_buf; };
     port.Open();
-    pty.Send("\xF0\x01\x02\x03\x04\xF7");
+    pty.Write("\xF0\x01\x02\x03\x04\xF7");
     ASSERT_TRUE(WaitUntil([&] { return !counts.empty(); }, 2000));
     EXPECT_EQ(counts.front(), 6);
     // The handler read nothing: the next event reports the larger total.
-    pty.Send("abc");
+    pty.Write("abc");
     ASSERT_TRUE(WaitUntil([&] { return !counts.empty() && counts.back() == 9; }, 2000));
     EXPECT_TRUE(on_main);
     EXPECT_EQ(rx_buf, 0);
@@ -74,7 +74,7 @@ TEST_F(ComPortDataTest, WithADataLinkBytesGoToOnRxBufThenToTheLinks) {
     port.AttachLink(&second);
     port.Open();
     const std::string frame("\xF0\x00\x10\x20\x00\xF7", 6);
-    pty.Send(frame);
+    pty.Write(frame);
     ASSERT_TRUE(WaitUntil([&] { return log.Count("second:Data6") == 1; }, 2000));
     // The read itself empties the queue, which the links hear before the data.
     const std::vector<std::string> expected = {"first:RxActivity1", "first:RxActivity0", "RxBuf6", "first:Data6",
@@ -92,9 +92,9 @@ TEST_F(ComPortDataTest, EveryByteValueMakesTheRoundTrip) {
     port.Open();
     const std::string all = serial_test::AllByteValues();
     EXPECT_EQ(port.SendText(all), 256);
-    EXPECT_EQ(pty.Receive(256), all);
+    EXPECT_EQ(pty.ReadAtLeast(256, 2000), all);
 
-    pty.Send(all);
+    pty.Write(all);
     std::string received;
     const double deadline = NowMs() + 2000;
     while (received.size() < all.size() && NowMs() < deadline) {
@@ -118,12 +118,12 @@ TEST_F(ComPortDataTest, WritesReportToLinksAndEmptyWritesSendNothing) {
     port.Open();
 
     EXPECT_EQ(port.SendText(""), 0);
-    EXPECT_EQ(pty.Drain(50), "");
+    EXPECT_EQ(pty.ReadFor(50), "");
     platform::WaitProcessing(50);
     EXPECT_TRUE(log.Entries().empty());
 
     EXPECT_EQ(port.SendText("ping"), 4);
-    EXPECT_EQ(pty.Receive(4), "ping");
+    EXPECT_EQ(pty.ReadAtLeast(4, 2000), "ping");
     ASSERT_TRUE(WaitUntil([&] { return log.Count("TxEmpty") == 1; }, 2000));
     const std::vector<std::string> expected = {"TxActivity1", "DataSent:ping", "TxActivity0", "TxEmptied", "TxEmpty"};
     EXPECT_EQ(log.Entries(), expected);
@@ -181,11 +181,11 @@ TEST_F(ComPortDataTest, CallsOnAClosedPortFailWithTheirCodes) {
 TEST_F(ComPortDataTest, PurgeDiscardsWaitingInput) {
     port.SetEvents({});
     port.Open();
-    pty.Send("discard me");
+    pty.Write("discard me");
     ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 10; }, 2000));
     port.PurgeBuffers(true, false);
     EXPECT_EQ(port.PendingInputCount(), 0);
-    pty.Send("kept");
+    pty.Write("kept");
     ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 4; }, 2000));
     std::string got;
     port.ReceiveText(got, 10);
@@ -206,7 +206,7 @@ TEST_F(ComPortDataTest, ReadsWaitAsTheirTimeoutsSay) {
     port.Timeouts().SetReadTotalConstant(5000);
     std::thread sender([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        pty.Send("12345");
+        pty.Write("12345");
     });
     start = NowMs();
     EXPECT_EQ(port.ReceiveText(got, 5), 5);
@@ -242,7 +242,7 @@ TEST_F(ComPortDataTest, DiscardNullDropsReceivedZeroBytes) {
     port.SetEvents({});
     port.SetDiscardNull(true);
     port.Open();
-    pty.Send(std::string("a\0b\0\0c", 6));
+    pty.Write(std::string("a\0b\0\0c", 6));
     ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 6; }, 2000));
     std::string got;
     port.ReceiveText(got, 6);
@@ -255,14 +255,14 @@ TEST_F(ComPortDataTest, AFullInputQueueIsAnnouncedOnceAfterTheData) {
     port.OnRxChar = [&](TObject*, int32_t count) { log.Add("RxChar" + std::to_string(count)); };
     port.Buffer().SetInputSize(100);
     port.Open();
-    pty.Send(std::string(85, 'x'));
+    pty.Write(std::string(85, 'x'));
     ASSERT_TRUE(WaitUntil([&] { return log.Count("Rx80Full") == 1; }, 2000));
     // Both come from the same wait: the data step runs before the full-queue step.
     const auto entries = log.Entries();
     ASSERT_GE(entries.size(), 2u);
     EXPECT_EQ(entries[entries.size() - 2], "RxChar85");
     EXPECT_EQ(entries.back(), "Rx80Full");
-    pty.Send("y");
+    pty.Write("y");
     ASSERT_TRUE(WaitUntil([&] { return log.Count("RxChar86") == 1; }, 2000));
     platform::WaitProcessing(50);
     EXPECT_EQ(log.Count("Rx80Full"), 1u);

@@ -41,7 +41,7 @@ bool HandOverQueued(size_t already = 0) {
 class ComPortDeliveryTest : public ::testing::TestWithParam<TSyncMethod> {
 protected:
     void SetUp() override {
-        port.SetPort(pty.SlavePath());
+        port.SetPort(pty.SlaveName());
         port.SetSyncMethod(GetParam());
     }
     PtyPair pty;
@@ -58,7 +58,7 @@ TEST_P(ComPortDeliveryTest, DataArrivesOnTheThreadTheMethodNames) {
         total += static_cast<int>(bytes.size());
     };
     port.Open();
-    pty.Send("hello");
+    pty.Write("hello");
     ASSERT_TRUE(WaitUntil([&] { return total.load() == 5; }, 2000));
     EXPECT_EQ(on_main.load(), GetParam() != smNone);
 }
@@ -72,10 +72,10 @@ TEST_P(ComPortDeliveryTest, AnErrorFromAHandlerIsReportedAndDeliveryGoesOn) {
         if (++calls == 1) throw platform::Exception("handler failed");
     };
     port.Open();
-    pty.Send("a");
+    pty.Write("a");
     ASSERT_TRUE(WaitUntil([&] { return errors.Count() == 1; }, 2000));
     EXPECT_EQ(errors.Messages()[0], "handler failed");
-    pty.Send("b");
+    pty.Write("b");
     ASSERT_TRUE(WaitUntil([&] { return calls.load() == 2; }, 2000));
     EXPECT_EQ(errors.Count(), 1u);
 }
@@ -88,7 +88,7 @@ TEST_P(ComPortDeliveryTest, CloseWhileADispatchIsPendingDoesNotHang) {
         ++seen;
     };
     port.Open();
-    pty.Send("x");
+    pty.Write("x");
     // The event thread now hands over (or posts) its dispatch; the main thread
     // does not serve it before Close.
     if (GetParam() == smNone)
@@ -124,13 +124,13 @@ TEST_P(ComPortDeliveryTest, AHandlerMayCloseAndReopenThePort) {
         std::lock_guard lock(opening);
         port.Open();
     }
-    pty.Send("x");
+    pty.Write("x");
     ASSERT_TRUE(WaitUntil([&] { return closes.load() == 1; }, 3000));
     EXPECT_FALSE(port.Connected());
     port.OnRxChar = nullptr;
     EXPECT_NO_THROW(port.Open());
     EXPECT_EQ(port.SendText("ok"), 2);
-    EXPECT_EQ(pty.Receive(2), "ok");
+    EXPECT_EQ(pty.ReadAtLeast(2, 2000), "ok");
 }
 
 TEST_P(ComPortDeliveryTest, AHungUpLineNeitherSpinsNorBlocksClose) {
@@ -138,7 +138,7 @@ TEST_P(ComPortDeliveryTest, AHungUpLineNeitherSpinsNorBlocksClose) {
     port.OnRxChar = [&](TObject*, int32_t) { ++events; };
     port.OnError = [&](TObject*, TComErrors) { ++events; };
     port.Open();
-    pty.CloseMaster();
+    pty.Close();
     platform::WaitProcessing(100);
     const double cpu_before = ProcessCpuMs();
     platform::WaitProcessing(1000);
@@ -177,7 +177,7 @@ TEST(ComPortCloseReentryTest, AHandOverServedDuringCloseMayCloseOrReopenThePort)
         SCOPED_TRACE(served);
         PtyPair pty;
         TComPort port;
-        port.SetPort(pty.SlavePath());
+        port.SetPort(pty.SlaveName());
         int after_close = 0;
         int ran = 0;
         port.OnAfterClose = [&](TObject*) { ++after_close; };
@@ -190,7 +190,7 @@ TEST(ComPortCloseReentryTest, AHandOverServedDuringCloseMayCloseOrReopenThePort)
         std::thread tick;
         if (served == kDispatchCloses) {
             port.OnRxChar = [&](TObject*, int32_t) { close_or_reopen(); };
-            pty.Send("x");
+            pty.Write("x");
         } else {
             tick = std::thread([&] { platform::Synchronize(close_or_reopen); });
         }
@@ -204,14 +204,14 @@ TEST(ComPortCloseReentryTest, AHandOverServedDuringCloseMayCloseOrReopenThePort)
         port.OnRxChar = nullptr;
         ASSERT_NO_THROW(port.Open());
         EXPECT_EQ(port.SendText("ok"), 2);
-        EXPECT_EQ(pty.Receive(2), "ok");
+        EXPECT_EQ(pty.ReadAtLeast(2, 2000), "ok");
     }
 }
 
 TEST(ComPortWindowDeliveryTest, TheEventThreadIsReleasedBeforeTheHandlerRuns) {
     PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetSyncMethod(smWindowSync);
     int rx = 0;
     int tx_empty = 0;
@@ -234,7 +234,7 @@ TEST(ComPortWindowDeliveryTest, TheEventThreadIsReleasedBeforeTheHandlerRuns) {
         tx_empty_inside_rx = tx_empty != before;
     };
     port.Open();
-    pty.Send("q");
+    pty.Write("q");
     ASSERT_TRUE(WaitUntil([&] { return rx >= 1 && tx_empty == 1; }, 20000));
     EXPECT_TRUE(released_inside_rx);
     EXPECT_FALSE(tx_empty_inside_rx);

@@ -41,7 +41,7 @@ TEST(ComPortOpenCloseTest, OpenAndCloseNotifyInOrderWithTheCurrentLineStates) {
     serial_test::RecordLifecycle(port, log);
     serial_test::RecordLink(link, log);
     port.AttachLink(&link);
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
 
     port.Open();
     EXPECT_TRUE(port.Connected());
@@ -62,7 +62,7 @@ TEST(ComPortOpenCloseTest, OpenAndCloseNotifyInOrderWithTheCurrentLineStates) {
 TEST(ComPortOpenCloseTest, ConnectedOpensAndCloses) {
     PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetConnected(true);
     EXPECT_TRUE(port.Connected());
     EXPECT_NE(port.DeviceHandle(), nullptr);
@@ -76,32 +76,32 @@ TEST(ComPortOpenCloseTest, WritingPortWhileOpenReopensUnderTheNewName) {
     TComPort port;
     EventLog log;
     serial_test::RecordLifecycle(port, log);
-    port.SetPort(first.SlavePath());
+    port.SetPort(first.SlaveName());
     port.Open();
     log.Clear();
 
-    port.SetPort(first.SlavePath());  // equal: nothing
+    port.SetPort(first.SlaveName());  // equal: nothing
     EXPECT_TRUE(log.Entries().empty());
 
-    port.SetPort(second.SlavePath());
+    port.SetPort(second.SlaveName());
     const Log expected = {"CTS0", "DSR0", "RLSD0", "BeforeClose", "AfterClose", "BeforeOpen",
                           "AfterOpen", "CTS0", "DSR0", "RLSD0"};
     EXPECT_EQ(log.Entries(), expected);
     EXPECT_TRUE(port.Connected());
-    EXPECT_EQ(port.Port(), second.SlavePath());
+    EXPECT_EQ(port.Port(), second.SlaveName());
     EXPECT_EQ(port.SendText("hi"), 2);
-    EXPECT_EQ(second.Receive(2), "hi");
-    EXPECT_EQ(first.Drain(50), "");
+    EXPECT_EQ(second.ReadAtLeast(2, 2000), "hi");
+    EXPECT_EQ(first.ReadFor(50), "");
 
     port.Close();
-    port.SetPort(first.SlavePath());  // closed: only stored
+    port.SetPort(first.SlaveName());  // closed: only stored
     EXPECT_FALSE(port.Connected());
 }
 
 TEST(ComPortOpenCloseTest, OpenFailuresRaiseCodeOneWithTheSystemError) {
     PtyPair pty;
     TComPort holder;
-    holder.SetPort(pty.SlavePath());
+    holder.SetPort(pty.SlaveName());
     holder.Open();
 
     struct Case {
@@ -113,7 +113,7 @@ TEST(ComPortOpenCloseTest, OpenFailuresRaiseCodeOneWithTheSystemError) {
         {"missing device", "/dev/calibration-tool-no-such-port", ENOENT},
         {"missing name under /dev", "COM1", ENOENT},
         {"empty name", "", EISDIR},
-        {"port in use", pty.SlavePath(), EBUSY},
+        {"port in use", pty.SlaveName(), EBUSY},
     };
     for (const Case& c : cases) {
         TComPort port;
@@ -138,7 +138,7 @@ TEST(ComPortOpenCloseTest, OpenFailuresRaiseCodeOneWithTheSystemError) {
 TEST(ComPortOpenCloseTest, SyncMethodCannotChangeWhileOpen) {
     PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetSyncMethod(smNone);  // closed: stored
     EXPECT_EQ(port.SyncMethod(), smNone);
     port.Open();
@@ -181,7 +181,7 @@ TEST(ComPortOpenCloseTest, ConnectedStoredWhileLoadingOpensWhenLoadingEnds) {
     PtyPair pty;
     TComPort port;
     port.BeginLoading();
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetConnected(true);
     EXPECT_FALSE(port.Connected());
     port.EndLoading();
@@ -206,9 +206,9 @@ TEST(ComPortOpenCloseTest, WithoutEventsNothingIsDeliveredButTheLineWorks) {
     int rx = 0;
     port.OnRxChar = [&](TObject*, int32_t) { ++rx; };
     port.SetEvents({});
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.Open();
-    pty.Send("abc");
+    pty.Write("abc");
     EXPECT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 3; }, 2000));
     platform::WaitProcessing(50);
     EXPECT_EQ(rx, 0);
@@ -238,7 +238,7 @@ TEST(ComPortOpenCloseTest, AnEventThreadThatCannotStartFailsTheOpenAndLeavesTheP
     TComPort port;
     EventLog log;
     serial_test::RecordLifecycle(port, log);
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     // What the open device itself takes, measured on a port without a thread.
     port.SetEvents({});
     const size_t before = OpenDescriptorCount();
@@ -293,17 +293,17 @@ TEST(ComPortOpenCloseTest, EventsChangedWhileOpenApplyAtTheNextOpen) {
         ++rx;
     };
     port.SetEvents({});
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.Open();
     port.SetEvents({evRxChar});
     EXPECT_EQ(port.Events(), TComEvents{evRxChar});
-    pty.Send("a");
+    pty.Write("a");
     platform::WaitProcessing(100);
     EXPECT_EQ(rx, 0);
     port.PurgeBuffers(true, true);
     port.Close();
     port.Open();
-    pty.Send("b");
+    pty.Write("b");
     EXPECT_TRUE(WaitUntil([&] { return rx == 1; }, 2000));
 }
 
@@ -338,7 +338,7 @@ TEST(ComPortOpenCloseTest, DestructionClosesThenLetsWatchersDetach) {
     auto* port = new TComPort;
     EventLog log;
     serial_test::RecordLifecycle(*port, log);
-    port->SetPort(pty.SlavePath());
+    port->SetPort(pty.SlaveName());
     port->Open();
     LinkedClient client(port);
     log.Clear();

@@ -222,7 +222,7 @@ TEST(ComPortSettingsTest, WholeObjectWritesCopyIntoThePortsOwnObject) {
 TEST(ComPortSettingsTest, ChangesReachAnOpenDeviceOnlyWhenTheyChangeSomething) {
     serial_test::PtyPair pty;
     CountingPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetEvents({});
     port.SetBaudRate(br19200);  // closed: stored only
     EXPECT_EQ(port.line, 0);
@@ -268,7 +268,7 @@ TEST(ComPortSettingsTest, ChangesReachAnOpenDeviceOnlyWhenTheyChangeSomething) {
 TEST(ComPortSettingsTest, TheTrainerLineIsAppliedToTheDevice) {
     serial_test::PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.Parity().SetBits(prEven);
     port.Open();
     // What the device reports back. A pseudo-terminal keeps 8 data bits and no
@@ -329,7 +329,7 @@ TEST(ComPortSettingsTest, OtherLineSettingsMapToTheirTerminalFlags) {
     // The flags a pseudo-terminal keeps do reach the device.
     serial_test::PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetEvents({});
     port.Open();
     port.SetStopBits(sbTwoStopBits);
@@ -349,7 +349,7 @@ TEST(ComPortSettingsTest, OtherLineSettingsMapToTheirTerminalFlags) {
 TEST(ComPortSettingsTest, RatesWithoutASpeedConstantAreAppliedExactly) {
     serial_test::PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetEvents({});
     port.SetBaudRate(br14400);
     EXPECT_NO_THROW(port.Open());
@@ -362,7 +362,7 @@ TEST(ComPortSettingsTest, RatesWithoutASpeedConstantAreAppliedExactly) {
 TEST(ComPortSettingsTest, ARefusedLineSettingRaisesSevenAndStaysStored) {
     serial_test::PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetEvents({});
     port.Open();
     port.SetBaudRate(brCustom);
@@ -381,7 +381,7 @@ TEST(ComPortSettingsTest, ARefusedLineSettingRaisesSevenAndStaysStored) {
 TEST(ComPortSettingsTest, OpenFailingInConfigurationLeavesThePortClosed) {
     serial_test::PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetBaudRate(brCustom);
     port.SetCustomBaudRate(0);
     int after_open = 0;
@@ -403,7 +403,7 @@ TEST(ComPortSettingsTest, OpenFailingInConfigurationLeavesThePortClosed) {
 TEST(ComPortSettingsTest, NegativeQueueSizesAreRefusedWithNine) {
     serial_test::PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
+    port.SetPort(pty.SlaveName());
     port.SetEvents({});
     port.Open();
     try {
