@@ -91,11 +91,11 @@ std::vector<double> EchoAtCadence(bench::ReplyMatcher& console, bench::Clock::ti
     bench::PlainEcho echo(line.SlavePath());
     const std::string frame{'\xF0', '\x01', '\x00', '\x06', '\x00', '\xF7'};
     std::vector<double> us;
-    for (;;) {
-        // The console's frames are due every interval after the last one.
-        auto next = console.LastSent() + kCadence / 2;
-        while (next < bench::Clock::now()) next += kCadence;
-        if (next >= end) break;
+    // The console's frames are due every interval after the last one, on the
+    // same clock: one look at its phase keeps the echo half-way between them.
+    auto next = console.LastSent() + kCadence / 2;
+    while (next < bench::Clock::now()) next += kCadence;
+    for (; next < end; next += kCadence) {
         std::this_thread::sleep_until(next);
         const auto start = bench::Clock::now();
         if (!line.Write(frame)) {
