@@ -176,7 +176,8 @@ void BM_ToolFrameToReply(benchmark::State& state) {
 BENCHMARK(BM_ToolFrameToReply)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Tracing's cost: two tools at once, each with its own console, one with
-// --trace FILE, so that both see the same load.
+// --trace FILE, so that both see the same load (the echo keeps off the first
+// one's frames; the second's fall where they fall, for both tools alike).
 void BM_TracingOnAgainstOff(benchmark::State& state) {
     bench::ToolEnvironment& env = Env();
     if (!env.ToolOffers("--trace")) {
