@@ -1,9 +1,11 @@
 // The built calibration-tool measured from outside, on a private X server:
 //  - start-up: from the process's start to the window titled
-//    "Calibration tool - Connected", the console on the first port;
+//    "Calibration tool - Connected", the console (Version 6) on the first port;
 //  - CPU while connected to a console streaming 10 frames/s with the ride's
 //    statistics running (start-up calls Start), as CPU seconds of the whole
-//    process per second of wall time;
+//    process per second of wall time. The statistics step is seen at work on
+//    the wire: above Version 4 each step sends the resistance command as
+//    keep-alive, carrying the level of the point chosen with the console's key;
 //  - resident memory while running and its peak;
 //  - a search over three silent ports (open masters that never answer): its
 //    length from the progress dialog's appearance to the retry dialog's, against
@@ -17,7 +19,7 @@
 #include <vector>
 
 #include "bench/pty_helpers.h"
-#include "tests/e2e/tool_driver.h"
+#include "bench/tool_environment.h"
 #include "tools/console_sim/console_simulator.h"
 
 namespace {
@@ -26,38 +28,32 @@ using namespace std::chrono_literals;
 using tool_driver::Process;
 using tool_driver::XServer;
 
-constexpr const char* kConnected = "Calibration tool - Connected";
+constexpr const char* kConnected = bench::kConnectedCaption;
 constexpr int kStartUps = 5;
 constexpr auto kConnectedWindow = 20s;
+// The fixture's P2 level for the Version 6 trainer; the console's forward key
+// moves from the start-up point P1 to P2.
+constexpr int kP2Level = 60;
 
-struct Environment {
-    XServer x;
-    std::string dir = tool_driver::TempDir("tool-bench");
-    std::string settings = tool_driver::WriteSettingsFixture(dir + "/user.reg");
-
-    std::map<std::string, std::string> Env(const std::string& ports) const {
-        return {{"DISPLAY", x.Name()},
-                {"QT_QPA_PLATFORM", "xcb"},
-                {"CALIBRATION_TOOL_PORTS", ports},
-                {"CALIBRATION_TOOL_SETTINGS", settings}};
-    }
-};
-
-Environment& Env() {
-    static Environment environment;
+bench::ToolEnvironment& Env() {
+    static bench::ToolEnvironment environment("tool-bench");
     return environment;
 }
+
+bool IsResistanceCommand(const std::string& frame) { return frame.size() == 6 && frame[1] == '\x01'; }
+int LevelOf(const std::string& frame) { return static_cast<unsigned char>(frame[2]); }
 
 double Mb(long kb) { return static_cast<double>(kb) / 1024.0; }
 
 void BM_StartUpThenConnected(benchmark::State& state) {
-    Environment& env = Env();
+    bench::ToolEnvironment& env = Env();
     std::vector<double> startup_ms;
     double cpu_percent = -1, rss_start = -1, rss_end = -1, peak_rss = -1, threads = -1;
+    double keepalives = -1, other_commands = -1;
     for (auto _ : state) {
         for (int run = 0; run < kStartUps; ++run) {
             console_sim::ConsoleOptions options;
-            options.version = 4;
+            options.version = 6;
             options.speed_kmh = 27;
             console_sim::ConsoleSimulator console(options);
             console.Start();
@@ -69,9 +65,17 @@ void BM_StartUpThenConnected(benchmark::State& state) {
             startup_ms.push_back(bench::SecondsSince(tool.Started()) * 1000);
             if (run + 1 < kStartUps) continue;
 
-            // The last one stays up: the rider at work.
+            // The last one stays up: the rider at work, on P2.
             std::this_thread::sleep_for(2s);
+            const size_t chosen = console.FrameMark();
+            console.PressKey(0);
+            const auto at_p2 = [](const std::string& f) { return IsResistanceCommand(f) && LevelOf(f) == kP2Level; };
+            if (!console.WaitForFrame(at_p2, 5000, chosen)) {
+                state.SkipWithError("no keep-alive at P2's level after the console's key");
+                return;
+            }
             rss_start = Mb(tool.StatusField("VmRSS"));
+            const size_t mark = console.FrameMark();
             const double cpu0 = tool.CpuSeconds();
             const auto wall0 = bench::Clock::now();
             std::this_thread::sleep_for(kConnectedWindow);
@@ -80,6 +84,16 @@ void BM_StartUpThenConnected(benchmark::State& state) {
             rss_end = Mb(tool.StatusField("VmRSS"));
             peak_rss = Mb(tool.StatusField("VmHWM"));
             threads = static_cast<double>(tool.StatusField("Threads"));
+            const auto frames = console.ReceivedFrames6();
+            keepalives = other_commands = 0;
+            for (size_t i = mark; i < frames.size(); ++i) {
+                if (!IsResistanceCommand(frames[i].bytes)) continue;
+                ++(LevelOf(frames[i].bytes) == kP2Level ? keepalives : other_commands);
+            }
+            if (!tool.Running()) {
+                state.SkipWithError(("the tool ended while measuring\n" + tool.Output()).c_str());
+                return;
+            }
             if (!env.x.FindWindow(kConnected)) state.SkipWithError("the connection dropped while measuring");
             if (auto w = env.x.FindWindow(kConnected)) env.x.RequestClose(*w);
             if (!tool.Wait(10s)) state.SkipWithError("the window did not close");
@@ -92,11 +106,15 @@ void BM_StartUpThenConnected(benchmark::State& state) {
     state.counters["rss_mb_end"] = rss_end;
     state.counters["peak_rss_mb"] = peak_rss;
     state.counters["threads"] = threads;
+    // One statistics step a second: its keep-alives in the sample.
+    state.counters["stats_keepalives"] = keepalives;
+    state.counters["sample_s"] = std::chrono::duration<double>(kConnectedWindow).count();
+    state.counters["other_level_commands"] = other_commands;
 }
 BENCHMARK(BM_StartUpThenConnected)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SearchThreeSilentPorts(benchmark::State& state) {
-    Environment& env = Env();
+    bench::ToolEnvironment& env = Env();
     constexpr int kPorts = 3, kRounds = 3, kIdentifyWaitMs = 100;
     std::vector<std::unique_ptr<bench::PtyMaster>> lines;
     std::string ports;
@@ -135,7 +153,7 @@ BENCHMARK(BM_SearchThreeSilentPorts)->Iterations(1)->Unit(benchmark::kMillisecon
 // The console unplugged under the running tool: once the outage is given up
 // ("Disconnected"), nothing may keep polling the dead line.
 void BM_DisconnectedAfterUnplug(benchmark::State& state) {
-    Environment& env = Env();
+    bench::ToolEnvironment& env = Env();
     double cpu_percent = -1, give_up_s = -1;
     for (auto _ : state) {
         console_sim::ConsoleOptions options;
@@ -158,8 +176,21 @@ void BM_DisconnectedAfterUnplug(benchmark::State& state) {
         const double cpu0 = tool.CpuSeconds();
         const auto wall0 = bench::Clock::now();
         std::this_thread::sleep_for(10s);
-        cpu_percent = 100.0 * (tool.CpuSeconds() - cpu0) / bench::SecondsSince(wall0);
-        if (auto w = env.x.FindWindow("Disconnected", tool.pid())) env.x.RequestClose(*w);
+        // A process that has ended uses no CPU either: the figure counts only
+        // from a tool still up and still showing the outage given up.
+        const double cpu1 = tool.CpuSeconds();
+        const double wall = bench::SecondsSince(wall0);
+        if (!tool.Running()) {
+            state.SkipWithError(("the tool ended during the sample\n" + tool.Output()).c_str());
+            return;
+        }
+        const auto w = env.x.FindWindow("Disconnected", tool.pid());
+        if (!w) {
+            state.SkipWithError(("the caption left \"Disconnected\" during the sample; titles: " + env.x.Titles()).c_str());
+            return;
+        }
+        cpu_percent = 100.0 * (cpu1 - cpu0) / wall;
+        env.x.RequestClose(*w);
         if (!tool.Wait(10s)) state.SkipWithError("the window did not close");
     }
     state.counters["disconnected_cpu_percent"] = cpu_percent;
