@@ -39,10 +39,14 @@ const std::string kIdentified{'\xF0', '\x08', '\x50', '\x00', '\x00', '\xF7'};
 // returns the microseconds taken, or -1 when nothing came within a second.
 double RoundTrip(const bench::PtyMaster& master, const std::string& frame, char reply_type) {
     const auto start = bench::Clock::now();
-    if (!master.Write(frame)) return -1;
+    try {
+        master.Write(frame);
+    } catch (const std::system_error&) {
+        return -1;
+    }
     std::string got;
     while (bench::SecondsSince(start) < 1.0) {
-        got += master.ReadSome(1000);
+        got += master.ReadAtLeast(6, 1000);
         const size_t at = got.find('\xF0');
         if (at != std::string::npos && got.size() >= at + 6 && got[at + 1] == reply_type && got[at + 5] == '\xF7')
             return bench::SecondsSince(start) * 1e6;
@@ -51,11 +55,11 @@ double RoundTrip(const bench::PtyMaster& master, const std::string& frame, char 
 }
 
 void BM_FrameToReply(benchmark::State& state) {
-    bench::PtyMaster console, echo_line;
-    bench::PlainEcho echo(echo_line.SlavePath());
+    bench::PtyMaster console{bench::PtyMaster::Slave::kRaw}, echo_line{bench::PtyMaster::Slave::kRaw};
+    bench::PlainEcho echo(echo_line.SlaveName());
 
     device::TQuarixDevice qdv;
-    qdv.SetComPortPort(console.SlavePath());
+    qdv.SetComPortPort(console.SlaveName());
     qdv.Port()->Open();
     // The identification answer (Version 4), then the connection's requests.
     console.Write(kIdentified);
@@ -67,7 +71,7 @@ void BM_FrameToReply(benchmark::State& state) {
     qdv.SetQuarixResistance(80);
     qdv.Start();
     platform::WaitProcessing(100);
-    console.Drain(50);
+    console.ReadFor(50);
 
     std::vector<double> device_us, echo_us;
     std::atomic<bool> done{false};

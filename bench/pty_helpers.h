@@ -15,80 +15,30 @@
 #include <thread>
 #include <vector>
 
+#include "tools/console_sim/pseudo_terminal.h"
+
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
 
-// A pseudo-terminal whose master the measurement holds: the console's end.
-class PtyMaster {
-public:
-    PtyMaster() {
-        fd_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (fd_ < 0 || grantpt(fd_) != 0 || unlockpt(fd_) != 0) throw std::runtime_error("no pseudo-terminal");
-        char name[128];
-        if (ptsname_r(fd_, name, sizeof name) != 0) throw std::runtime_error("no pseudo-terminal name");
-        slave_path_ = name;
-    }
-    ~PtyMaster() { Close(); }
-    PtyMaster(const PtyMaster&) = delete;
-    PtyMaster& operator=(const PtyMaster&) = delete;
-
-    int fd() const { return fd_; }
-    const std::string& SlavePath() const { return slave_path_; }
-    void Close() {
-        if (fd_ >= 0) close(fd_);
-        fd_ = -1;
-    }
-
-    bool Write(const std::string& bytes) const {
-        return write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    }
-
-    // Everything readable within timeout_ms (at least one read's worth), or
-    // empty on timeout.
-    std::string ReadSome(int timeout_ms) const {
-        pollfd p{fd_, POLLIN, 0};
-        if (poll(&p, 1, timeout_ms) <= 0 || !(p.revents & POLLIN)) return {};
-        char buffer[256];
-        const ssize_t n = read(fd_, buffer, sizeof buffer);
-        return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
-    }
-
-    // Discards whatever arrives until the line has been quiet for quiet_ms.
-    void Drain(int quiet_ms) const {
-        while (!ReadSome(quiet_ms).empty()) {
-        }
-    }
-
-private:
-    int fd_ = -1;
-    std::string slave_path_;
-};
-
-inline void MakeRaw(int fd) {
-    termios t{};
-    tcgetattr(fd, &t);
-    cfmakeraw(&t);
-    tcsetattr(fd, TCSANOW, &t);
-}
+// The console's end of a line: the simulator's pseudo-terminal master.
+using PtyMaster = console_sim::PseudoTerminal;
 
 // The yardstick of the latency figures: a thread that waits in poll on a
 // pseudo-terminal's slave and writes back whatever it reads.
 class PlainEcho {
 public:
-    explicit PlainEcho(const std::string& slave_path) {
-        slave_ = open(slave_path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (slave_ < 0) throw std::runtime_error("cannot open the echo's slave");
-        MakeRaw(slave_);
+    explicit PlainEcho(const std::string& slave_path) : slave_(slave_path) {
         if (pipe(stop_) != 0) throw std::runtime_error("pipe failed");
         thread_ = std::thread([this] {
-            pollfd p[2] = {{slave_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            const int slave = slave_.Fd();
+            pollfd p[2] = {{slave, POLLIN, 0}, {stop_[0], POLLIN, 0}};
             char buffer[64];
             for (;;) {
                 if (poll(p, 2, -1) < 0) continue;
                 if (p[1].revents) return;
-                const ssize_t n = read(slave_, buffer, sizeof buffer);
-                if (n > 0 && write(slave_, buffer, static_cast<size_t>(n)) != n) return;
+                const ssize_t n = read(slave, buffer, sizeof buffer);
+                if (n > 0 && write(slave, buffer, static_cast<size_t>(n)) != n) return;
             }
         });
     }
@@ -97,13 +47,12 @@ public:
         thread_.join();
         close(stop_[0]);
         close(stop_[1]);
-        close(slave_);
     }
     PlainEcho(const PlainEcho&) = delete;
     PlainEcho& operator=(const PlainEcho&) = delete;
 
 private:
-    int slave_ = -1;
+    console_sim::PtyClient slave_;
     int stop_[2] = {-1, -1};
     std::thread thread_;
 };

@@ -119,8 +119,8 @@ void BM_SearchThreeSilentPorts(benchmark::State& state) {
     std::vector<std::unique_ptr<bench::PtyMaster>> lines;
     std::string ports;
     for (int i = 0; i < kPorts; ++i) {
-        lines.push_back(std::make_unique<bench::PtyMaster>());
-        ports += (ports.empty() ? "" : ",") + lines.back()->SlavePath();
+        lines.push_back(std::make_unique<bench::PtyMaster>(bench::PtyMaster::Slave::kRaw));
+        ports += (ports.empty() ? "" : ",") + lines.back()->SlaveName();
     }
     double search_ms = -1, cpu_percent = -1;
     for (auto _ : state) {

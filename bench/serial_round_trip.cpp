@@ -47,11 +47,11 @@ constexpr int kRoundTrips = 3000;
 
 // The two round trips alternate, so both see the same machine load.
 void BM_RoundTrip(benchmark::State& state) {
-    bench::PtyMaster port_pty, echo_pty;
-    bench::PlainEcho echo(echo_pty.SlavePath());
+    bench::PtyMaster port_pty{bench::PtyMaster::Slave::kRaw}, echo_pty{bench::PtyMaster::Slave::kRaw};
+    bench::PlainEcho echo(echo_pty.SlaveName());
 
     serial::TComPort port;
-    port.SetPort(port_pty.SlavePath());
+    port.SetPort(port_pty.SlaveName());
     port.Parity().SetBits(serial::prEven);
     // The trainer's events: each reply also brings a transmit-queue-empty event.
     port.SetEvents({serial::evRxChar, serial::evTxEmpty, serial::evError, serial::evRx80Full});
@@ -71,18 +71,18 @@ void BM_RoundTrip(benchmark::State& state) {
     const char byte = 0x5A;
     for (auto _ : state) {
         auto start = Clock::now();
-        if (write(echo_pty.fd(), &byte, 1) != 1) state.SkipWithError("write failed");
-        ReadOne(echo_pty.fd());
+        if (write(echo_pty.Master(), &byte, 1) != 1) state.SkipWithError("write failed");
+        ReadOne(echo_pty.Master());
         echo_samples.us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
 
         const int before = replies.load();
         start = Clock::now();
-        if (write(port_pty.fd(), &byte, 1) != 1) state.SkipWithError("write failed");
+        if (write(port_pty.Master(), &byte, 1) != 1) state.SkipWithError("write failed");
         while (replies.load() == before) {
             platform::WaitForMessages(1000);
             platform::ProcessMessages();
         }
-        ReadOne(port_pty.fd());
+        ReadOne(port_pty.Master());
         const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
         port_samples.us.push_back(us);
         state.SetIterationTime(us / 1e6);

@@ -87,8 +87,8 @@ private:
 // microseconds, each half an interval after a frame of `console`: the two
 // paths never run at once, and both see the same machine load.
 std::vector<double> EchoAtCadence(bench::ReplyMatcher& console, bench::Clock::time_point end, int& lost) {
-    bench::PtyMaster line;
-    bench::PlainEcho echo(line.SlavePath());
+    bench::PtyMaster line{bench::PtyMaster::Slave::kRaw};
+    bench::PlainEcho echo(line.SlaveName());
     const std::string frame{'\xF0', '\x01', '\x00', '\x06', '\x00', '\xF7'};
     std::vector<double> us;
     // The console's frames are due every interval after the last one, on the
@@ -98,12 +98,14 @@ std::vector<double> EchoAtCadence(bench::ReplyMatcher& console, bench::Clock::ti
     for (; next < end; next += kCadence) {
         std::this_thread::sleep_until(next);
         const auto start = bench::Clock::now();
-        if (!line.Write(frame)) {
+        try {
+            line.Write(frame);
+        } catch (const std::system_error&) {
             ++lost;
             continue;
         }
         size_t got = 0;
-        while (got < frame.size() && bench::SecondsSince(start) < 1.0) got += line.ReadSome(1000).size();
+        while (got < frame.size() && bench::SecondsSince(start) < 1.0) got += line.ReadAtLeast(frame.size() - got, 1000).size();
         if (got < frame.size()) {
             ++lost;
             continue;

@@ -21,7 +21,7 @@
 
 #include "e2e/tool_driver.h"
 #include "tools/console_sim/console_simulator.h"
-#include "tools/console_sim/pseudo_terminal.h"
+#include "test_ports.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -29,18 +29,8 @@ using namespace std::chrono_literals;
 
 const std::string tool_path = CALIBRATION_TOOL_BINARY;
 
-class Folder {
-public:
-    Folder() : path_(tool_driver::TempDir("serial_options")) {}
-    ~Folder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    std::string Path(const std::string& name) const { return (fs::path(path_) / name).string(); }
-
-private:
-    std::string path_;
-};
+using Folder = testing_support::PortFolder;
+using testing_support::SilentPort;
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -75,35 +65,8 @@ private:
     int fd_;
 };
 
-// A port with nothing behind it; what the tool wrote to it can be read back.
-class SilentPort {
-public:
-    SilentPort(const Folder& folder, const std::string& name) : link_(folder.Path(name)) {
-        pty_.Open();
-        fs::create_symlink(pty_.SlaveName(), link_);
-    }
-    const std::string& Name() const { return link_; }
-    const std::string& Device() const { return pty_.SlaveName(); }
-    std::string Drain() {
-        std::string out;
-        char buffer[256];
-        for (ssize_t n; (n = ::read(pty_.Master(), buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<size_t>(n));
-        return out;
-    }
-
-private:
-    console_sim::PseudoTerminal pty_;
-    std::string link_;
-};
-
 std::unique_ptr<console_sim::ConsoleSimulator> StartConsole(const Folder& folder, const std::string& name) {
-    console_sim::ConsoleOptions options;
-    options.version = 4;
-    options.speed_kmh = 22;
-    options.link_path = folder.Path(name);
-    auto console = std::make_unique<console_sim::ConsoleSimulator>(options);
-    console->Start();
-    return console;
+    return testing_support::StartConsole(folder, name, 4, 22);
 }
 
 const char* kSettings =
