@@ -1,9 +1,12 @@
 #pragma once
 // Helpers shared by the test rooms: pumping the main thread until a condition
-// holds, with a deadline so a broken component fails instead of hanging.
+// holds, with a deadline so a broken component fails instead of hanging; the
+// error a call raises; scopes for the decimal separator and the environment.
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/exceptions.h"
@@ -38,14 +41,35 @@ struct SeparatorScope {
     SeparatorScope& operator=(const SeparatorScope&) = delete;
 };
 
-// The message of the error fn raises ("" when it raises none).
-inline std::string ErrorOf(const std::function<void()>& fn) {
+// The message of the error of type E that fn raises ("" when it raises none).
+template <class E = platform::Exception>
+std::string ErrorOf(const std::function<void()>& fn) {
     try {
         fn();
-    } catch (const platform::Exception& e) {
+    } catch (const E& e) {
         return e.Message();
     }
     return "";
 }
+
+// Sets (or unsets, with nullopt) an environment variable for one scope.
+class EnvScope {
+public:
+    EnvScope(const char* name, std::optional<std::string> value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value) ::setenv(name, value->c_str(), 1);
+        else ::unsetenv(name);
+    }
+    ~EnvScope() {
+        if (old_) ::setenv(name_, old_->c_str(), 1);
+        else ::unsetenv(name_);
+    }
+    EnvScope(const EnvScope&) = delete;
+    EnvScope& operator=(const EnvScope&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 }  // namespace testing_support

@@ -17,30 +17,14 @@
 #include <vector>
 
 #include "platform/settings_store.h"
+#include "test_support.h"
 
 namespace {
 namespace fs = std::filesystem;
 using platform::SettingsFileState;
 using platform::SettingsPlace;
 
-class EnvScope {
-public:
-    EnvScope(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value->c_str(), 1);
-        else ::unsetenv(name);
-    }
-    ~EnvScope() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-    EnvScope(const EnvScope&) = delete;
-    EnvScope& operator=(const EnvScope&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testing_support::EnvScope;
 
 struct OptionScope {
     explicit OptionScope(std::optional<std::string> path) { platform::SetSettingsFileOption(std::move(path)); }

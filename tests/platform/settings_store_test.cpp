@@ -10,6 +10,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include "test_support.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -19,23 +20,7 @@ using platform::SettingsStore;
 
 const fs::path kFixtures = QUARIX_PLATFORM_FIXTURES;
 
-// Sets (or unsets, with nullopt) an environment variable for one scope.
-class EnvScope {
-public:
-    EnvScope(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value->c_str(), 1);
-        else ::unsetenv(name);
-    }
-    ~EnvScope() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testing_support::EnvScope;
 
 class TempDir {
 public:
@@ -63,12 +48,7 @@ std::string ReadValue(const std::string& file, const std::string& key, const std
 }
 
 std::string TypeError(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const platform::ERegistryException& e) {
-        return e.Message();
-    }
-    return "";
+    return testing_support::ErrorOf<platform::ERegistryException>(fn);
 }
 
 const std::string kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";

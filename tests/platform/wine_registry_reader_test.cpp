@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/settings_store.h"
+#include "test_support.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -23,12 +24,7 @@ const fs::path kFixture = fs::path(QUARIX_PLATFORM_FIXTURES) / "wine_user.reg";
 const std::string kHeader = "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n";
 
 std::string TypeError(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const platform::ERegistryException& e) {
-        return e.Message();
-    }
-    return "";
+    return testing_support::ErrorOf<platform::ERegistryException>(fn);
 }
 
 std::string Slurp(const fs::path& path) {
