@@ -30,7 +30,7 @@ TEST(PortNaming, AUsbAdapterIsNamedByWhatItSaysOfItself) {
         EXPECT_EQ(app::PortDisplayName(platform::DescribeSerialPort(c.port, FakeSysfs())), c.expected) << c.port;
 
     // An adapter that tells only its ids, or only its maker.
-    platform::SerialPortInfo bare{"ttyUSB3", "/dev/ttyUSB3", "ttyUSB3", platform::UsbAdapterInfo{"1a86", "7523"}, {}};
+    platform::SerialPortInfo bare{"ttyUSB3", "/dev/ttyUSB3", "ttyUSB3", platform::UsbAdapterInfo{"1a86", "7523", "", "", ""}, {}};
     EXPECT_EQ(app::PortDisplayName(bare), "ttyUSB3 (USB 1a86:7523)");
     bare.usb->manufacturer = "QinHeng";
     EXPECT_EQ(app::PortDisplayName(bare), "ttyUSB3 (QinHeng)");

@@ -290,7 +290,8 @@ TEST(SearchPermission, APortTheUserMayNotOpenIsSkippedWithWhatToDo) {
     serial_group_port.Open();
     // getgrnam's answer is overwritten by the next call: keep the numbers.
     const group* found = ::getgrnam("dialout");
-    const std::optional<gid_t> dialout = found ? std::optional<gid_t>(found->gr_gid) : std::nullopt;
+    const bool has_dialout = found != nullptr;
+    const gid_t dialout = has_dialout ? found->gr_gid : 0;
     found = ::getgrnam("tty");
     const gid_t tty = found ? found->gr_gid : 0;
     struct Case {
@@ -304,8 +305,8 @@ TEST(SearchPermission, APortTheUserMayNotOpenIsSkippedWithWhatToDo) {
         ASSERT_EQ(::chown(tty_port.SlaveName().c_str(), 0, tty), 0);
         ASSERT_EQ(::chmod(tty_port.SlaveName().c_str(), 0620), 0);
         cases.push_back({tty_port.SlaveName(), "is not open to users (it belongs to the group '"});
-        if (dialout) {
-            ASSERT_EQ(::chown(serial_group_port.SlaveName().c_str(), 0, *dialout), 0);
+        if (has_dialout) {
+            ASSERT_EQ(::chown(serial_group_port.SlaveName().c_str(), 0, dialout), 0);
             ASSERT_EQ(::chmod(serial_group_port.SlaveName().c_str(), 0660), 0);
             cases.push_back({serial_group_port.SlaveName(),
                              "join the group 'dialout' that owns " + serial_group_port.SlaveName() +
@@ -322,6 +323,8 @@ TEST(SearchPermission, APortTheUserMayNotOpenIsSkippedWithWhatToDo) {
         EXPECT_EQ(answer.substr(0, answer.find('|')), "denied") << answer;
         EXPECT_NE(answer.find(c.port + ": permission denied: "), std::string::npos) << answer;
         EXPECT_NE(answer.find(c.hint), std::string::npos) << answer;
-        if (c.hint.find("join") == std::string::npos) EXPECT_EQ(answer.find("usermod"), std::string::npos) << answer;
+        if (c.hint.find("join") == std::string::npos) {
+            EXPECT_EQ(answer.find("usermod"), std::string::npos) << answer;
+        }
     }
 }
