@@ -137,19 +137,6 @@ std::string FrameInbound(const std::string& bytes, const FrameContext& context) 
 
 }  // namespace
 
-std::string HexBytes(const std::string& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    for (char c : bytes) {
-        const auto b = static_cast<uint8_t>(c);
-        if (!text.empty()) text.push_back(' ');
-        text.push_back(kDigits[b >> 4]);
-        text.push_back(kDigits[b & 0x0F]);
-    }
-    return text;
-}
-
 std::string FrameMeaning(FrameDirection direction, const std::string& bytes, const FrameContext& context) {
     if (direction == FrameDirection::kToConsole) return Outbound(bytes, context);
     if (context.version < 4) return ByteProtocolInbound(bytes, context);

@@ -15,9 +15,6 @@ struct FrameContext {
     bool repairing = false;
 };
 
-// "F0 08 28 00 00 F7".
-std::string HexBytes(const std::string& bytes);
-
 // The frame's meaning where the protocol gives one ("identification
 // request", "identification answer, Version 6", "resistance level 40,
 // elevation 0", "status: key 0, roll count 4" ...); empty where it gives none.

@@ -13,9 +13,9 @@
 #include "app/port_listing.h"
 #include "app/search_ports.h"
 #include "app/start_up.h"
-#include "app/wire_trace.h"
 #include "app/qt_message_pump.h"
 #include "app/termination_signals.h"
+#include "app/wire_trace.h"
 #include "platform/error_reporting.h"
 
 int main(int argc, char** argv) {
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     // captions exactly as the windows set them.
     QCoreApplication::setApplicationName(QString::fromUtf8(app::kApplicationTitle));
     // Lets a Wayland desktop match the window to the installed entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.calibrationtool.CalibrationTool"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(CALIBRATION_TOOL_APP_ID));
     app::InstallErrorReporter();
     app::ScopedQtMessagePump pump;
     app::QuitOnTerminationSignals termination;

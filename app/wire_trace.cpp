@@ -138,7 +138,7 @@ std::string WireTrace::Line(const Record& record) {
     case Kind::kReceived: {
         const auto direction = record.kind == Kind::kSent ? FrameDirection::kToConsole : FrameDirection::kFromConsole;
         line += direction == FrameDirection::kToConsole ? "to console    " : "from console  ";
-        line += HexBytes(record.bytes);
+        line += device::HexDigits(record.bytes, " ");
         const std::string meaning = FrameMeaning(direction, record.bytes, record.context);
         if (!meaning.empty()) line += "  " + meaning;
         break;

@@ -2,8 +2,6 @@
 # file goes on a Linux system, and the Debian package CPack makes of it.
 include(GNUInstallDirs)
 
-# One id for the desktop entry, the icon and the AppStream metadata.
-set(CALIBRATION_TOOL_APP_ID org.calibrationtool.CalibrationTool)
 set(CALIBRATION_TOOL_RELEASE_DATE 2026-12-11)
 set(CALIBRATION_TOOL_HOMEPAGE "https://calibrationtool.example" CACHE STRING
     "The project's web site: the AppStream homepage and the base of its screenshot addresses")

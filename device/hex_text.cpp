@@ -1,6 +1,7 @@
 // Byte strings as hexadecimal text, and back to a number.
 #include <algorithm>
 #include <cstddef>
+#include <string_view>
 #include <utility>
 
 #include "device/quarix_device.h"
@@ -12,18 +13,28 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr size_t kHexTextLimit = 1000;  // bytes converted at most
 }  // namespace
 
-// Built aside and assigned last: a caller may convert a string in place.
-void TQuarixDevice::HexText(const std::string& data, bool spaced, std::string& text) {
-    const size_t n = std::min(data.size(), kHexTextLimit);
+std::string HexDigits(const std::string& bytes, const char* separator) {
+    const std::string_view between = separator;
     std::string hex;
-    hex.reserve(n * (spaced ? 3 : 2));
-    for (size_t i = 0; i < n; ++i) {
-        const auto byte = static_cast<uint8_t>(data[i]);
-        if (spaced) hex.push_back(' ');
+    hex.reserve(bytes.size() * (2 + between.size()));
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<uint8_t>(bytes[i]);
+        if (i != 0) hex += between;
         hex.push_back(kHexDigits[byte >> 4]);
         hex.push_back(kHexDigits[byte & 0x0F]);
     }
-    text = std::move(hex);
+    return hex;
+}
+
+// Built aside and assigned last: a caller may convert a string in place.
+// Spaced, every byte has a space before it, the first one too.
+void TQuarixDevice::HexText(const std::string& data, bool spaced, std::string& text) {
+    const std::string part = data.substr(0, std::min(data.size(), kHexTextLimit));
+    if (part.empty()) {
+        text.clear();
+        return;
+    }
+    text = spaced ? " " + HexDigits(part, " ") : HexDigits(part, "");
 }
 
 // Big-endian, summed in 32 bits; meaningful up to 4 bytes (longer data wraps

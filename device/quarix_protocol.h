@@ -83,4 +83,8 @@ std::string BuildFrame(uint16_t command, int32_t p1, int32_t p2);
 // The identification request of the frame generations and of the byte protocol.
 std::string IdentificationRequest(double version);
 
+// Bytes as upper-case hexadecimal, `separator` between two bytes:
+// HexDigits("\xF0\x08", " ") is "F0 08".
+std::string HexDigits(const std::string& bytes, const char* separator);
+
 }  // namespace device

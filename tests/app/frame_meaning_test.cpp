@@ -5,20 +5,19 @@
 
 #include <string>
 
+#include "device/device_test_support.h"
+#include "device/quarix_protocol.h"
+
 namespace {
 using app::FrameContext;
 using app::FrameDirection;
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values) s.push_back(static_cast<char>(v));
-    return s;
-}
+using device_test::Bytes;
 
 TEST(FrameMeaning, HexIsUpperCaseSeparatedBySpaces) {
-    EXPECT_EQ(app::HexBytes(Bytes({0xF0, 0x08, 0x28, 0x00, 0x00, 0xF7})), "F0 08 28 00 00 F7");
-    EXPECT_EQ(app::HexBytes(Bytes({0x0A})), "0A");
-    EXPECT_EQ(app::HexBytes(""), "");
+    EXPECT_EQ(device::HexDigits(Bytes({0xF0, 0x08, 0x28, 0x00, 0x00, 0xF7}), " "), "F0 08 28 00 00 F7");
+    EXPECT_EQ(device::HexDigits(Bytes({0x0A}), " "), "0A");
+    EXPECT_EQ(device::HexDigits("", " "), "");
 }
 
 TEST(FrameMeaning, SaysWhatEachFrameIs) {
@@ -74,7 +73,7 @@ TEST(FrameMeaning, SaysWhatEachFrameIs) {
          "status: roll pulses 3, heart pulses 1, cadence pulses 1, keys 0+1"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(app::FrameMeaning(c.direction, c.bytes, c.context), c.meaning) << app::HexBytes(c.bytes);
+        EXPECT_EQ(app::FrameMeaning(c.direction, c.bytes, c.context), c.meaning) << device::HexDigits(c.bytes, " ");
 }
 
 }  // namespace
