@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "device/frame_fields.h"
 #include "device/identification_answers.h"
 #include "device/quarix_protocol.h"
 #include "platform/format.h"
@@ -13,13 +14,10 @@ namespace {
 using device::kFrameStart;
 using device::kFrameStop;
 
-uint8_t At(const std::string& bytes, size_t i) { return static_cast<uint8_t>(bytes[i]); }
-
-unsigned Word16(const std::string& bytes, size_t i) { return static_cast<unsigned>(At(bytes, i)) << 8 | At(bytes, i + 1); }
-
-unsigned Counter24(const std::string& bytes) {
-    return static_cast<unsigned>(At(bytes, 2)) << 16 | static_cast<unsigned>(At(bytes, 3)) << 8 | At(bytes, 4);
-}
+using device::ByteAt;
+using device::BytesTheTypeReads;
+using device::Counter24;
+using device::Word16;
 
 // Whatever the user's locale: a trace is read by whoever helps them.
 std::string VersionText(double version) {
@@ -48,17 +46,17 @@ std::string Period(unsigned period, const char* unit) {
 
 std::string Outbound(const std::string& bytes, const FrameContext& context) {
     if (context.version < 4 && bytes.size() == 1) {
-        const uint8_t byte = At(bytes, 0);
+        const uint8_t byte = ByteAt(bytes, 0);
         if (byte == device::IdentificationCode && (!context.connected || context.repairing))
             return "identification request";
         return "resistance level " + std::to_string(byte);
     }
-    if (bytes.size() != 6 || At(bytes, 0) != kFrameStart || At(bytes, 5) != kFrameStop) return {};
-    switch (At(bytes, 1)) {
+    if (bytes.size() != 6 || ByteAt(bytes, 0) != kFrameStart || ByteAt(bytes, 5) != kFrameStop) return {};
+    switch (ByteAt(bytes, 1)) {
     case device::kCmdIdentification:
         return "identification request";
     case device::kCmdResistance:
-        return "resistance level " + std::to_string(At(bytes, 2)) + ", elevation " + std::to_string(At(bytes, 3));
+        return "resistance level " + std::to_string(ByteAt(bytes, 2)) + ", elevation " + std::to_string(ByteAt(bytes, 3));
     case device::kCmdSerialNumber:
         return "serial number request";
     case device::kCmdProductVersion:
@@ -71,7 +69,7 @@ std::string Outbound(const std::string& bytes, const FrameContext& context) {
 std::string ByteProtocolInbound(const std::string& bytes, const FrameContext& context) {
     if (bytes.empty()) return {};
     if (!context.connected) {
-        return At(bytes, 0) == 2 * device::IdentificationCode ? "identification answer"
+        return ByteAt(bytes, 0) == 2 * device::IdentificationCode ? "identification answer"
                                                                : "not an identification answer";
     }
     int rolls = 0, hearts = 0, cadences = 0;
@@ -96,40 +94,42 @@ std::string ByteProtocolInbound(const std::string& bytes, const FrameContext& co
 }
 
 std::string FrameInbound(const std::string& bytes, const FrameContext& context) {
-    if (bytes.size() < 2 || At(bytes, 0) != kFrameStart) return "not a frame (no start byte)";
-    const uint8_t type = At(bytes, 1);
+    if (bytes.size() < 2 || ByteAt(bytes, 0) != kFrameStart) return "not a frame (no start byte)";
+    const uint8_t type = ByteAt(bytes, 1);
     const bool long_frames = context.version > 4;
     const std::string cut_short = "cut short";
     switch (type) {
     case device::kMsgIdentification: {
-        if (bytes.size() < 3) return "identification answer, " + cut_short;
-        const auto* answer = device::FindIdentificationAnswer(At(bytes, 2));
-        if (!answer) return platform::Format("identification answer, unknown code %02X", At(bytes, 2));
+        if (bytes.size() < BytesTheTypeReads(type, long_frames)) return "identification answer, " + cut_short;
+        const auto* answer = device::FindIdentificationAnswer(ByteAt(bytes, 2));
+        if (!answer) return platform::Format("identification answer, unknown code %02X", ByteAt(bytes, 2));
         return "identification answer, Version " + VersionText(answer->version);
     }
     case device::kMsgRollData:
         if (long_frames) {
-            if (bytes.size() < 9) return "status, " + cut_short;
-            return "status: " + StatusBits(At(bytes, 2), false) + ", roll period " + Period(Word16(bytes, 3), "") +
+            if (bytes.size() < BytesTheTypeReads(type, true)) return "status, " + cut_short;
+            return "status: " + StatusBits(ByteAt(bytes, 2), false) + ", roll period " + Period(Word16(bytes, 3), "") +
                    ", cadence period " + Period(Word16(bytes, 5), " ms") + ", heart period " +
                    Period(Word16(bytes, 7), " ms");
         }
-        if (bytes.size() < 4) return "status, " + cut_short;
-        return "status: " + StatusBits(At(bytes, 2), false) + ", roll count " + std::to_string(At(bytes, 3));
+        if (bytes.size() < BytesTheTypeReads(type, false)) return "status, " + cut_short;
+        return "status: " + StatusBits(ByteAt(bytes, 2), false) + ", roll count " + std::to_string(ByteAt(bytes, 3));
     case device::kMsgDistanceCounter:
-        if (bytes.size() < 5) return "distance counter, " + cut_short;
+        if (bytes.size() < BytesTheTypeReads(type, long_frames)) return "distance counter, " + cut_short;
         return "distance counter " + std::to_string(Counter24(bytes));
     case device::kMsgSerialNumber:
-        if (bytes.size() < 5) return "serial number, " + cut_short;
-        if (long_frames && bytes.size() >= 7)
+        // The counter is read in every generation; the orientation only
+        // where the long frame holds it.
+        if (bytes.size() < BytesTheTypeReads(type, false)) return "serial number, " + cut_short;
+        if (long_frames && bytes.size() >= BytesTheTypeReads(type, true))
             return "serial number " + std::to_string(Counter24(bytes)) +
-                   platform::Format(", orientation %02X %02X", At(bytes, 5), At(bytes, 6));
+                   platform::Format(", orientation %02X %02X", ByteAt(bytes, 5), ByteAt(bytes, 6));
         return "serial number " + std::to_string(Counter24(bytes));
     case device::kMsgRawFrame:
         return "raw frame";
     case device::kMsgProductVersion:
-        if (bytes.size() < 3) return "product version, " + cut_short;
-        return "product version " + std::to_string(At(bytes, 2));
+        if (bytes.size() < BytesTheTypeReads(type, long_frames)) return "product version, " + cut_short;
+        return "product version " + std::to_string(ByteAt(bytes, 2));
     default:
         return platform::Format("unknown type %02X", type);
     }

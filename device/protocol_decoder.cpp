@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "device/frame_fields.h"
 #include "device/identification_answers.h"
 #include "device/quarix_device.h"
 #include "platform/format.h"
@@ -28,38 +29,7 @@ namespace {
 
 constexpr int32_t kReceivedEventCountLimit = 2147483;
 
-uint8_t ByteAt(const std::string& data, size_t index) { return static_cast<uint8_t>(data[index]); }
-
-uint32_t Word16(const std::string& data, size_t index) {
-    return static_cast<uint32_t>(ByteAt(data, index)) << 8 | ByteAt(data, index + 1);
-}
-
-uint32_t Counter24(const std::string& data) {
-    return static_cast<uint32_t>(ByteAt(data, 2)) << 16 | static_cast<uint32_t>(ByteAt(data, 3)) << 8 |
-           ByteAt(data, 4);
-}
-
 bool Counter24Zero(const std::string& data) { return ByteAt(data, 2) == 0 && ByteAt(data, 3) == 0 && ByteAt(data, 4) == 0; }
-
-// How many bytes a message type reads, from the start byte on. The
-// short-frame framer hands over a packet cut short when a data byte is 0xF7;
-// one that still holds every byte its type reads is decoded like the whole
-// frame, anything shorter is rejected rather than read past its end.
-size_t BytesTheTypeReads(uint8_t type, bool long_frames) {
-    switch (type) {
-        case kMsgRollData:
-            return long_frames ? 9 : 4;  // periods up to byte 8; the roll count at byte 3
-        case kMsgDistanceCounter:
-            return 5;  // bytes 2-4
-        case kMsgSerialNumber:
-            return long_frames ? 7 : 5;  // the orientation follows in bytes 5-6
-        case kMsgIdentification:
-        case kMsgProductVersion:
-            return 3;
-        default:
-            return 2;  // the type byte
-    }
-}
 
 bool IsDecodedType(uint8_t type) {
     return type == kMsgRollData || type == kMsgDistanceCounter || type == kMsgSerialNumber || type == kMsgRawFrame ||
