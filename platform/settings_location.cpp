@@ -57,7 +57,9 @@ SettingsLocation LocateSettingsFile() {
     SettingsLocation location;
     location.user_config_file = UserConfigFile();
     location.wine_file = WineFile();
-    auto choose = [&](SettingsPlace place, std::string path) {
+    // A file the user named is the one, whether it is there or not; the two
+    // usual places count only when something is there.
+    auto look_at = [&](SettingsPlace place, std::string path) {
         location.place = place;
         location.path = std::move(path);
         location.state = ReadSettingsFile(location.path, nullptr, &location.why);
@@ -65,14 +67,17 @@ SettingsLocation LocateSettingsFile() {
     };
     {
         std::lock_guard lock(option_mutex);
-        if (option_file) return choose(SettingsPlace::Option, *option_file);
+        if (option_file) return look_at(SettingsPlace::Option, *option_file);
     }
-    if (const char* named = std::getenv("CALIBRATION_TOOL_SETTINGS")) return choose(SettingsPlace::Environment, named);
+    if (const char* named = std::getenv("CALIBRATION_TOOL_SETTINGS")) return look_at(SettingsPlace::Environment, named);
     for (const auto& [place, path] : {std::pair{SettingsPlace::UserConfig, location.user_config_file},
                                       std::pair{SettingsPlace::WinePrefix, location.wine_file}}) {
-        if (ReadSettingsFile(path) != SettingsFileState::Missing) return choose(place, path);
+        if (look_at(place, path).state != SettingsFileState::Missing) return location;
     }
-    return location;
+    SettingsLocation nowhere;
+    nowhere.user_config_file = std::move(location.user_config_file);
+    nowhere.wine_file = std::move(location.wine_file);
+    return nowhere;
 }
 
 SettingsFileState ReadSettingsFile(const std::string& path, std::string* bytes, std::string* why, size_t max_bytes) {
