@@ -21,17 +21,22 @@ QString PictureDir() {
     return dir.isEmpty() ? QDir::currentPath() : dir;
 }
 
-TEST(WindowPictures, CalibrationWindowRiding) {
-    app::TForm1 form;
-    app::SetMainForm(&form);
+// The window connected, P2 chosen (target 30 km/h), the rider at `kmh`.
+void ShowRidingOnP2(app::TForm1& form, long double kmh) {
     form.TargetSpeeds = {20, 30, 40};
     form.ResistanceLevels = {100, 60, 0};
     form.qdv->SetConnectionSurvey(false);
     form.qdv->SetConnected(true);
-    form.qdv->Speed = 29.7L;
+    form.qdv->Speed = kmh;
     form.Btn_P2->click();
-    form.qdv->OnStats(form.qdv.get(), 1000, 10, 10, 50, 29.7L, true);
+    form.qdv->OnStats(form.qdv.get(), 1000, 10, 10, 50, kmh, true);
     form.show();
+}
+
+TEST(WindowPictures, CalibrationWindowRiding) {
+    app::TForm1 form;
+    app::SetMainForm(&form);
+    ShowRidingOnP2(form, 29.7L);
     const QImage image = gui_test::Render(&form);
     app::SetMainForm(nullptr);
 
@@ -95,14 +100,7 @@ TEST(WindowPictures, CalibrationWindowFollowsADarkTheme) {
 
     app::TForm1 form;
     app::SetMainForm(&form);
-    form.TargetSpeeds = {20, 30, 40};
-    form.ResistanceLevels = {100, 60, 0};
-    form.qdv->SetConnectionSurvey(false);
-    form.qdv->SetConnected(true);
-    form.qdv->Speed = 25.3L;
-    form.Btn_P2->click();
-    form.qdv->OnStats(form.qdv.get(), 1000, 10, 10, 50, 25.3L, true);
-    form.show();
+    ShowRidingOnP2(form, 25.3L);
     QApplication::setPalette(DarkPalette());
     QApplication::processEvents();  // the widgets hear of it from the loop
     const QImage image = gui_test::Render(&form);
