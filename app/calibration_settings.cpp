@@ -40,6 +40,10 @@ public:
 
     bool IsOpen() const { return open_; }
     std::string Read(const std::string& name) const { return store_.ReadText(name); }
+    // A decimal number as the program that wrote the key writes them.
+    long double ReadDecimal(const std::string& name) const {
+        return platform::StrToFloat(store_.ReadText(name), store_.NumberSeparator());
+    }
 
 private:
     platform::SettingsStore store_;
@@ -65,12 +69,12 @@ double ReadCalibrationSpeed(CalibrationProfile profile, int n) {
     const CalibrationProfileInfo& info = ProfileInfo(profile);
     OpenedKey key(info.key);
     if (!key.IsOpen()) return kSpeedNotSet;
-    const std::string text = key.Read(PointValueName("Speed", n));
     if (info.whole_number_speeds) {
+        const std::string text = key.Read(PointValueName("Speed", n));
         if (text.empty()) return kSpeedNotSet;
         return static_cast<double>(platform::StrToInt(text));
     }
-    return static_cast<double>(platform::StrToFloat(text));
+    return static_cast<double>(key.ReadDecimal(PointValueName("Speed", n)));
 }
 
 int32_t ReadCalibrationResistance(CalibrationProfile profile, int n) {
@@ -129,6 +133,8 @@ std::string SettingsOriginNote() {
     using platform::SettingsPlace;
     const platform::SettingsLocation source = platform::CurrentSettingsSource();
     if (source.place == SettingsPlace::BuiltIn) return "Settings: " + source.path + ".";
+    if (source.place == SettingsPlace::BadWinePrefix)
+        return "No settings file: " + platform::BadWinePrefixText(source.wine_prefix) + ".";
     if (source.place == SettingsPlace::Nowhere)
         return "No settings file was found (looked for: --settings FILE, $CALIBRATION_TOOL_SETTINGS, " +
                source.user_config_file + ", the Wine prefix's " + source.wine_file +

@@ -103,21 +103,23 @@ int32_t StrToInt(const std::string& text) {
     return static_cast<int32_t>(value);
 }
 
-long double StrToFloat(const std::string& text) {
+long double StrToFloat(const std::string& text) { return StrToFloat(text, std::string()); }
+
+long double StrToFloat(const std::string& text, const std::string& separator) {
     const std::string t = Trimmed(text);
     auto fail = [&]() -> long double {
         throw EConvertError(Format("'%s' is not a valid floating point value", text.c_str()));
     };
-    const char sep = DecimalSeparator();
+    const std::string sep = separator.empty() ? std::string(1, DecimalSeparator()) : separator;
     // Validate the shape ourselves, then hand a "C"-locale text to strtold.
     std::string c_text;
     size_t i = 0;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) c_text += t[i++];
     size_t digits = 0;
     while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) c_text += t[i++], ++digits;
-    if (i < t.size() && t[i] == sep) {
+    if (t.compare(i, sep.size(), sep) == 0) {
         c_text += '.';
-        ++i;
+        i += sep.size();
         while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) c_text += t[i++], ++digits;
     }
     if (digits == 0) return fail();

@@ -25,6 +25,8 @@ int64_t StrToInt64(const std::string& text);
 // blanks allowed. Anything else (an empty text too) raises EConvertError
 // "'%s' is not a valid floating point value".
 long double StrToFloat(const std::string& text);
+// The same with the separator the text's writer used ("" = DecimalSeparator()).
+long double StrToFloat(const std::string& text, const std::string& separator);
 
 // Fixed-point text with `decimals` digits and DecimalSeparator(): "%.1f".
 std::string FormatFixed(long double value, int decimals);

@@ -19,6 +19,10 @@ struct RegistryValue {
 // '\') to their values (names lower-cased).
 struct RegistryContent {
     std::map<std::string, std::map<std::string, RegistryValue>> keys;
+    // The decimal separator the programs that wrote these keys used, when
+    // the file says it (a Wine prefix keeps its regional settings with the
+    // user's keys); empty: the user's own.
+    std::string decimal_separator;
     // Does the key exist? A key exists when it is written in the file or when
     // a written key lies below it (the registry has no orphan keys). The root
     // always exists.
@@ -30,6 +34,9 @@ struct RegistryProblem {
     int line = 0;
     std::string reason;
     std::string text;  // the line as written (shortened when long)
+    // The line named a value whose data could not be read: the value is
+    // there, of another type, as the Wine server keeps it.
+    bool value_kept = false;
 };
 
 // Lower-cases and splits a key path into the form RegistryContent uses.

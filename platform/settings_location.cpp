@@ -36,10 +36,21 @@ std::string UserConfigFile() {
     return (xdg ? *xdg : HomeFolder() + "/.config") + "/calibration-tool/user.reg";
 }
 
-std::string WineFile() {
-    const auto prefix = AbsoluteFolder("WINEPREFIX");
-    return (prefix ? *prefix : HomeFolder() + "/.wine") + "/user.reg";
+// Wine takes WINEPREFIX when it is set at all, and refuses to start when it
+// is not an absolute path ("invalid directory ... in WINEPREFIX: not an
+// absolute path"), an empty one too: such a value names no prefix (empty
+// result), never the default one.
+std::string WineFile(std::string& wine_prefix) {
+    const char* value = std::getenv("WINEPREFIX");
+    if (!value) return HomeFolder() + "/.wine/user.reg";
+    wine_prefix = value;
+    if (value[0] != '/') return {};
+    std::string folder = value;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return (folder == "/" ? "" : folder) + "/user.reg";
 }
+
+constexpr const char* kTooLarge = "larger than 16 MiB, too large to be a settings file";
 
 SettingsFileState Unreadable(std::string* why, const char* reason) {
     if (why) *why = reason;
@@ -56,7 +67,7 @@ void SetSettingsFileOption(std::optional<std::string> path) {
 SettingsLocation LocateSettingsFile() {
     SettingsLocation location;
     location.user_config_file = UserConfigFile();
-    location.wine_file = WineFile();
+    location.wine_file = WineFile(location.wine_prefix);
     // A file the user named is the one, whether it is there or not; the two
     // usual places count only when something is there.
     auto look_at = [&](SettingsPlace place, std::string path) {
@@ -70,17 +81,26 @@ SettingsLocation LocateSettingsFile() {
         if (option_file) return look_at(SettingsPlace::Option, *option_file);
     }
     if (const char* named = std::getenv("CALIBRATION_TOOL_SETTINGS")) return look_at(SettingsPlace::Environment, named);
-    for (const auto& [place, path] : {std::pair{SettingsPlace::UserConfig, location.user_config_file},
-                                      std::pair{SettingsPlace::WinePrefix, location.wine_file}}) {
-        if (look_at(place, path).state != SettingsFileState::Missing) return location;
+    if (look_at(SettingsPlace::UserConfig, location.user_config_file).state != SettingsFileState::Missing)
+        return location;
+    if (location.wine_file.empty()) {
+        location.place = SettingsPlace::BadWinePrefix;
+        location.path.clear();
+        location.state = SettingsFileState::Missing;
+        return location;
     }
-    SettingsLocation nowhere;
-    nowhere.user_config_file = std::move(location.user_config_file);
-    nowhere.wine_file = std::move(location.wine_file);
-    return nowhere;
+    if (look_at(SettingsPlace::WinePrefix, location.wine_file).state != SettingsFileState::Missing) return location;
+    location.place = SettingsPlace::Nowhere;
+    location.path.clear();
+    return location;
 }
 
-SettingsFileState ReadSettingsFile(const std::string& path, std::string* bytes, std::string* why, size_t max_bytes) {
+std::string BadWinePrefixText(const std::string& wine_prefix) {
+    return "WINEPREFIX is set to \"" + wine_prefix +
+           "\", which is not an absolute path: Wine does not use it, and no Wine prefix is read";
+}
+
+SettingsFileState ReadSettingsFile(const std::string& path, std::string* bytes, std::string* why) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         const int err = errno;
@@ -100,10 +120,13 @@ SettingsFileState ReadSettingsFile(const std::string& path, std::string* bytes, 
     SettingsFileState state = SettingsFileState::Readable;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         state = Unreadable(why, "not a regular file");
+    } else if (static_cast<unsigned long long>(st.st_size) > kMaxSettingsFileSize) {
+        state = Unreadable(why, kTooLarge);
     } else if (bytes) {
         bytes->clear();
         char buffer[65536];
-        while (bytes->size() <= max_bytes) {
+        // A file that grows past the limit while it is read is refused too.
+        while (state == SettingsFileState::Readable) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
@@ -112,7 +135,9 @@ SettingsFileState ReadSettingsFile(const std::string& path, std::string* bytes, 
             }
             if (n == 0) break;
             bytes->append(buffer, static_cast<size_t>(n));
+            if (bytes->size() > kMaxSettingsFileSize) state = Unreadable(why, kTooLarge);
         }
+        if (state != SettingsFileState::Readable) bytes->clear();
     }
     ::close(fd);
     return state;

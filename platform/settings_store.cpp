@@ -10,10 +10,6 @@
 namespace platform {
 namespace {
 
-// A settings file is a few kilobytes (a Wine prefix's some megabytes);
-// anything this large is not one, and reading it whole would only cost memory.
-constexpr size_t kMaxFileSize = 16 * 1024 * 1024;
-
 std::mutex source_mutex;
 std::optional<std::string> built_in_text;
 std::string built_in_name;
@@ -32,15 +28,16 @@ void ReportFileProblem(const std::string& path, const std::string& reason) {
 }
 
 void ReportLineProblem(const std::string& path, const RegistryProblem& problem) {
-    ReportOnce(Format("calibration-tool: settings file %s, line %d: %s; line skipped: %s", path.c_str(), problem.line,
-                      problem.reason.c_str(), problem.text.c_str()));
+    const char* outcome = problem.value_kept ? "the value counts as one of another type" : "line skipped";
+    ReportOnce(Format("calibration-tool: settings file %s, line %d: %s; %s: %s", path.c_str(), problem.line,
+                      problem.reason.c_str(), outcome, problem.text.c_str()));
 }
 
 // Reads and parses the file, once and whole (the Wine server may rewrite its
 // file at any time); a missing file is an empty store.
 std::shared_ptr<const RegistryContent> LoadFile(const std::string& path) {
     std::string bytes, why;
-    switch (ReadSettingsFile(path, &bytes, &why, kMaxFileSize)) {
+    switch (ReadSettingsFile(path, &bytes, &why)) {
     case SettingsFileState::Missing:
         return std::make_shared<RegistryContent>();
     case SettingsFileState::Unreadable:
@@ -48,10 +45,6 @@ std::shared_ptr<const RegistryContent> LoadFile(const std::string& path) {
         return std::make_shared<RegistryContent>();
     case SettingsFileState::Readable:
         break;
-    }
-    if (bytes.size() > kMaxFileSize) {
-        ReportFileProblem(path, "is too large to be a settings file");
-        return std::make_shared<RegistryContent>();
     }
     std::vector<RegistryProblem> problems;
     auto content = std::make_shared<RegistryContent>(ParseSettingsFile(bytes, &problems));
@@ -123,8 +116,15 @@ bool SettingsStore::OpenKey(const std::string& path) {
             std::lock_guard lock(source_mutex);
             text = built_in_text;
         }
-        content = text ? std::make_shared<RegistryContent>(ParseSettingsFile(*text))
-                       : LoadFile(LocateSettingsFile().path);
+        if (text) {
+            content = std::make_shared<RegistryContent>(ParseSettingsFile(*text));
+        } else if (const SettingsLocation location = LocateSettingsFile();
+                   location.place == SettingsPlace::BadWinePrefix) {
+            ReportOnce("calibration-tool: " + BadWinePrefixText(location.wine_prefix) + "; every key counts as absent");
+            content = std::make_shared<RegistryContent>();
+        } else {
+            content = LoadFile(location.path);
+        }
     }
     const bool from_root = !path.empty() && path[0] == '\\';
     std::string target = NormalizeKeyPath(path);
@@ -144,6 +144,8 @@ std::string SettingsStore::ReadText(const std::string& name) const {
     if (!value->second.is_text) throw ERegistryException(Format("Type de données incorrect pour '%s'", name.c_str()));
     return value->second.text;
 }
+
+std::string SettingsStore::NumberSeparator() const { return content_ ? content_->decimal_separator : std::string(); }
 
 void SettingsStore::CloseKey() {
     content_.reset();

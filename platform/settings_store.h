@@ -62,6 +62,11 @@ public:
     // The open key's normalised path ("" = root).
     const std::string& CurrentPath() const { return current_path_; }
 
+    // The decimal separator the open key's numbers were written with: the
+    // Wine prefix's when the file is one that says it, else "" (the user's
+    // own, DecimalSeparator()).
+    std::string NumberSeparator() const;
+
 private:
     std::optional<std::string> file_path_;
     std::shared_ptr<const RegistryContent> content_;

@@ -31,9 +31,14 @@ uint32_t TakeUtf8(std::string_view s, size_t& pos) {
 }
 
 // Reads from `pos` (just after the opening delimiter) up to the unescaped
-// `closing` character, which is consumed. The text comes out as UTF-16 code
-// units, since a \x escape names one unit and a surrogate pair comes as two.
+// `closing` character, which is consumed, with the escapes of the Wine
+// server's loader: \a \b \e \f \n \r \t \v, one to three octal digits, \x
+// with one to four hexadecimal digits (one UTF-16 code unit; \x without a
+// digit is the letter x), and any other escaped character standing for
+// itself. The text comes out as UTF-16 code units, since a surrogate pair
+// comes as two escapes.
 bool ReadEscaped(std::string_view s, size_t& pos, char closing, std::u16string& out, std::string& error) {
+    auto octal = [&](size_t at) { return at < s.size() && s[at] >= '0' && s[at] <= '7'; };
     while (pos < s.size()) {
         const char c = s[pos];
         if (c == closing) {
@@ -47,23 +52,29 @@ bool ReadEscaped(std::string_view s, size_t& pos, char closing, std::u16string& 
         if (++pos >= s.size()) break;
         const char e = s[pos++];
         switch (e) {
+        case 'a': out += u'\a'; break;
+        case 'b': out += u'\b'; break;
+        case 'e': out += u'\x1b'; break;
+        case 'f': out += u'\f'; break;
         case 'n': out += u'\n'; break;
         case 'r': out += u'\r'; break;
         case 't': out += u'\t'; break;
-        case '0': out += u'\0'; break;
+        case 'v': out += u'\v'; break;
         case 'x': {
             uint32_t unit = 0;
             int digits = 0;
             for (; digits < 4 && pos < s.size() && HexDigit(s[pos]) >= 0; ++digits)
                 unit = unit * 16 + static_cast<uint32_t>(HexDigit(s[pos++]));
-            if (digits == 0) {
-                error = "a \\x escape needs one to four hexadecimal digits";
-                return false;
-            }
+            out += digits == 0 ? u'x' : static_cast<char16_t>(unit);
+            break;
+        }
+        case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {
+            uint32_t unit = static_cast<uint32_t>(e - '0');
+            for (int more = 0; more < 2 && octal(pos); ++more) unit = unit * 8 + static_cast<uint32_t>(s[pos++] - '0');
             out += static_cast<char16_t>(unit);
             break;
         }
-        default:  // \\, \" and the escaped delimiters stand for themselves
+        default:  // \\, \", \[, \] and any other: the character itself
             --pos;
             AppendUtf16(out, TakeUtf8(s, pos));
             break;
@@ -72,12 +83,6 @@ bool ReadEscaped(std::string_view s, size_t& pos, char closing, std::u16string& 
     error = closing == ']' ? "a key line must close its path with ']'"
                            : "the text is not closed by '\"' at the end of the line";
     return false;
-}
-
-bool AllDigits(std::string_view s) {
-    for (char c : s)
-        if (c < '0' || c > '9') return false;
-    return true;
 }
 
 class Parser {
@@ -100,22 +105,33 @@ public:
             else if (line[0] == '[') Key(line);
             else Value(line);
         }
+        TakeDecimalSeparator();
         return std::move(content_);
     }
 
 private:
     enum class State { NoKey, Skipped, Active };
 
-    // ";; All keys relative to \\User\\S-..." tells whose keys follow; the
-    // machine's file (relative to \\Machine) holds no per-user keys.
+    // The server itself reads no ';' line, but the one it writes second,
+    // ";; All keys relative to REGISTRY\\User\\S-..." (older servers:
+    // "\\User\\S-..."), says whose keys the file holds. Only what it clearly
+    // says counts: the machine's keys (system.reg) and the template of new
+    // users (userdef.reg, User\\.Default) are none of the user's.
     void Comment(std::string_view line) {
         constexpr std::string_view kRelative = ";; All keys relative to ";
         if (line.substr(0, kRelative.size()) != kRelative) return;
-        const std::string root = LowerAscii(line.substr(kRelative.size()));
-        other_root_ = root.compare(0, 7, "\\\\user\\") != 0;
+        std::string root = LowerAscii(Trim(line.substr(kRelative.size())));
+        if (root.compare(0, 8, "registry") == 0) root.erase(0, 8);
+        auto is = [&](std::string_view name) {
+            return root.compare(0, name.size(), name) == 0 &&
+                   (root.size() == name.size() || root.compare(name.size(), 2, "\\\\") == 0);
+        };
+        other_root_ = is("\\\\machine") || is("\\\\user\\\\.default");
         if (other_root_) Problem("the keys of this file are not a user's: none of them is read");
     }
 
+    // "[path]" and what follows it: the server takes a time stamp when one
+    // is there and does without otherwise.
     void Key(std::string_view line) {
         size_t pos = 1;
         std::u16string units;
@@ -123,10 +139,6 @@ private:
         state_ = State::Skipped;
         if (!ReadEscaped(line, pos, ']', units, error)) {
             Problem(error);
-            return;
-        }
-        if (!AllDigits(Trim(line.substr(pos)))) {
-            Problem("a key line is [path] followed by its time stamp");
             return;
         }
         if (other_root_) return;
@@ -160,16 +172,17 @@ private:
             return;
         }
         std::string data(Trim(line.substr(pos + 1)));
-        const std::string lower = LowerAscii(std::string_view(data).substr(0, 6));
-        if (lower.compare(0, 3, "hex") == 0 && !TakeContinuedLines(lines_, index_, data)) {
-            Problem("the value's data is continued past the end of the file");
-            return;
-        }
+        bool continued = true;
+        if (data.compare(0, 3, "hex") == 0) continued = TakeContinuedLines(lines_, index_, data);
 
+        // The server keeps a value whose data it cannot read, without data
+        // and of no type: the programs see a value of another type.
         RegistryValue value;
-        if (!ParseData(data, value, error)) {
-            ProblemAt(first_line, error);
-            return;
+        const bool readable = continued && ParseData(data, value, error);
+        if (!readable) {
+            value = {};
+            const bool kept = state_ == State::Active;
+            ProblemAt(first_line, continued ? error : "the value's data is continued past the end of the file", kept);
         }
         if (state_ == State::NoKey) {
             if (!other_root_) ProblemAt(first_line, "a value before any [key] line");
@@ -179,55 +192,47 @@ private:
         content_.keys[current_][LowerAscii(name)] = std::move(value);
     }
 
+    // The server's type tags, compared as written (lower case): "text",
+    // str:"text", str(2):"text" (expandable), str(7):"..." (multi-text),
+    // hex:, hex(N): and dword:.
     static bool ParseData(const std::string& data, RegistryValue& value, std::string& error) {
-        const std::string lower = LowerAscii(data);
-        if (lower.compare(0, 4, "str(") == 0) {  // str(2):"..." expandable, str(7):"..." multi-text
-            const size_t close = data.find(')');
-            uint32_t type = 0;
-            bool ok = close != std::string::npos && close > 4 && close <= 12 && close + 2 < data.size() &&
-                      data[close + 1] == ':' && data[close + 2] == '"';
-            for (size_t i = 4; ok && i < close; ++i) {
-                ok = HexDigit(data[i]) >= 0;
-                type = type * 16 + static_cast<uint32_t>(HexDigit(data[i]));
-            }
-            if (!ok) {
-                error = "expected str(type):\"text\"";
-                return false;
-            }
-            if (!ParseText(std::string_view(data).substr(close + 2), value, error)) return false;
-            if (type != 1 && type != 2) value = {};
-            return true;
-        }
-        if (!data.empty() && data[0] == '"') return ParseText(data, value, error);
-        if (lower.compare(0, 6, "dword:") == 0) {
-            if (IsDwordDigits(Trim(std::string_view(data).substr(6)))) return true;
-            error = "a dword value needs 1 to 8 hexadecimal digits";
-            return false;
-        }
-        if (lower.compare(0, 4, "hex:") == 0 || lower.compare(0, 4, "hex(") == 0)
-            return ParseHexValue(lower, false, value, error);
-        error = "unknown value data (expected \"text\", str(n):, dword:, hex: or hex(n):)";
+        auto starts = [&](std::string_view tag) { return data.compare(0, tag.size(), tag) == 0; };
+        if (starts("\"")) return ParseText(std::string_view(data).substr(1), true, value, error);
+        if (starts("str:\"")) return ParseText(std::string_view(data).substr(5), true, value, error);
+        if (starts("str(2):\"")) return ParseText(std::string_view(data).substr(8), true, value, error);
+        if (starts("str(7):\"")) return ParseText(std::string_view(data).substr(8), false, value, error);
+        if (starts("dword:")) return true;  // whatever follows: the server reads what it can as a number
+        if (starts("hex:") || starts("hex(")) return ParseHexValue(data, false, value, error);
+        error = "unknown value data (expected \"text\", str:, str(2):, str(7):, dword:, hex: or hex(n):)";
         return false;
     }
 
-    // A quoted text filling the rest of the line; a registry text ends at
-    // its first NUL.
-    static bool ParseText(std::string_view data, RegistryValue& value, std::string& error) {
+    // A quoted text up to its closing quote (the server reads nothing after
+    // it); a registry text ends at its first NUL, as programs read it.
+    static bool ParseText(std::string_view data, bool is_text, RegistryValue& value, std::string& error) {
         std::u16string units;
-        size_t pos = 1;
+        size_t pos = 0;
         if (!ReadEscaped(data, pos, '"', units, error)) return false;
-        if (!Trim(data.substr(pos)).empty()) {
-            error = "the text is not closed by '\"' at the end of the line";
-            return false;
-        }
-        value.is_text = true;
-        value.text = Utf16UnitsToUtf8(units, true);
+        value = {};
+        value.is_text = is_text;
+        if (is_text) value.text = Utf16UnitsToUtf8(units, true);
         return true;
     }
 
+    // Programs under Wine write numbers with the prefix's regional settings,
+    // which the prefix keeps among the user's keys.
+    void TakeDecimalSeparator() {
+        const auto key = content_.keys.find("control panel\\international");
+        if (key == content_.keys.end()) return;
+        const auto value = key->second.find("sdecimal");
+        if (value != key->second.end() && value->second.is_text) content_.decimal_separator = value->second.text;
+    }
+
     void Problem(const std::string& reason) { ProblemAt(index_, reason); }
-    void ProblemAt(size_t line_index, const std::string& reason) {
-        if (problems_) problems_->push_back(MakeProblem(lines_, line_index, reason));
+    void ProblemAt(size_t line_index, const std::string& reason, bool value_kept = false) {
+        if (!problems_) return;
+        problems_->push_back(MakeProblem(lines_, line_index, reason));
+        problems_->back().value_kept = value_kept;
     }
 
     std::vector<RegistryProblem>* problems_;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -190,6 +192,94 @@ TEST(CalibrationSettings, OriginNoteNamesTheFileReadOrEveryPlaceLookedAt) {
     EXPECT_EQ(SettingsOriginNote(), "No settings file: " + (places.Home() / "named.reg").string() +
                                         ", named by --settings, does not exist.");
     platform::SetSettingsFileOption(std::nullopt);
+}
+
+// What the note says and what standard error says of the same file agree:
+// a file too large to be read is not "read from", and a WINEPREFIX that
+// Wine would refuse reads no prefix, the default one neither.
+TEST(CalibrationSettings, TheNoteAndStandardErrorTellOneTruth) {
+    const ScopedSettingsPlaces places;
+    const std::string wine = places.WineFile();
+    ScopedSettingsPlaces::Write(wine, WineRegistry(WineKey("Software\\Corvane\\Trakova\\AppPath") +
+                                                   WineText("AppPath", "C:\\\\T")));
+    const std::string large = (places.Home() / "large" / "user.reg").string();
+    std::filesystem::create_directories(std::filesystem::path(large).parent_path());
+    { std::ofstream(large, std::ios::binary) << "WINE REGISTRY Version 2\n"; }
+    std::filesystem::resize_file(large, platform::kMaxSettingsFileSize + 1);
+    struct Case {
+        const char* what;
+        std::optional<std::string> wine_prefix;
+        std::string note;
+        std::string told;  // on standard error
+        bool installed;
+    } cases[] = {
+        {"the default prefix", std::nullopt, "Settings read from the Wine prefix's registry " + wine + ".", "", true},
+        {"a prefix too large to read", (places.Home() / "large").string(),
+         "The settings file " + large +
+             " exists but cannot be read (larger than 16 MiB, too large to be a settings file): every key counts as "
+             "absent.",
+         "calibration-tool: settings file " + large +
+             " exists but cannot be read (larger than 16 MiB, too large to be a settings file); every key counts as "
+             "absent\n",
+         false},
+        {"an empty WINEPREFIX", "",
+         "No settings file: WINEPREFIX is set to \"\", which is not an absolute path: Wine does not use it, and no "
+         "Wine prefix is read.",
+         "calibration-tool: WINEPREFIX is set to \"\", which is not an absolute path: Wine does not use it, and no "
+         "Wine prefix is read; every key counts as absent\n",
+         false},
+        {"a relative WINEPREFIX", ".wine",
+         "No settings file: WINEPREFIX is set to \".wine\", which is not an absolute path: Wine does not use it, and "
+         "no Wine prefix is read.",
+         "calibration-tool: WINEPREFIX is set to \".wine\", which is not an absolute path: Wine does not use it, and "
+         "no Wine prefix is read; every key counts as absent\n",
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.wine_prefix) ::setenv("WINEPREFIX", c.wine_prefix->c_str(), 1);
+        else ::unsetenv("WINEPREFIX");
+        EXPECT_EQ(SettingsOriginNote(), c.note);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(IsProductInstalled(CompanionProduct::Trakova), c.installed);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.told);
+    }
+}
+
+// The prefixes Wine made, found by WINEPREFIX or as ~/.wine: the speeds in
+// the separator of the prefix, whatever the tool's own locale says.
+TEST(CalibrationSettings, PrefixesWineMadeGiveTheirNumbers) {
+    const std::filesystem::path fixtures = std::filesystem::path(QUARIX_PLATFORM_FIXTURES) / "wine";
+    using P = CalibrationProfile;
+    for (const char* prefix : {"english", "french"}) {
+        for (const char tool_separator : {'.', ','}) {
+            for (const bool default_prefix : {false, true}) {
+                SCOPED_TRACE(std::string(prefix) + ", tool separator " + tool_separator +
+                             (default_prefix ? ", ~/.wine" : ", WINEPREFIX"));
+                const ScopedSettingsPlaces places;
+                SeparatorScope separator(tool_separator);
+                if (default_prefix) {
+                    std::filesystem::create_directories(places.Home() / ".wine");
+                    std::filesystem::copy_file(fixtures / prefix / "user.reg", places.WineFile());
+                } else {
+                    ::setenv("WINEPREFIX", (fixtures / prefix).c_str(), 1);
+                }
+                std::array<double, 3> speeds{};
+                std::array<int32_t, 3> levels{};
+                ReadCalibrationPoints(P::Quarix6, speeds, levels);
+                EXPECT_EQ(speeds, (std::array<double, 3>{18.5, 25.5, 35}));
+                EXPECT_EQ(levels, (std::array<int32_t, 3>{120, 77, 10}));
+                ReadCalibrationPoints(P::Quarix7, speeds, levels);
+                EXPECT_EQ(speeds, (std::array<double, 3>{21.5, 31, 41}));
+                EXPECT_EQ(levels, (std::array<int32_t, 3>{110, 66, 5}));
+                EXPECT_EQ(ReadProductVersion(CompanionProduct::Trakova).Major, 6);
+            }
+        }
+    }
+    // Wine wrote "6\1" for a six and a control character: not the level 61.
+    const ScopedSettingsPlaces places;
+    ::setenv("WINEPREFIX", (fixtures / "english").c_str(), 1);
+    EXPECT_EQ(ErrorOf([] { ReadCalibrationResistance(P::Quarix5, 1); }), "'6\x01' is not a valid integer value");
 }
 
 TEST(CalibrationSettings, TheSettingsOptionNamesTheOnlyFileRead) {

@@ -83,7 +83,7 @@ private:
 // A Wine prefix's registry file: its header, then `body` (keys relative to
 // HKEY_CURRENT_USER, written with WineKey and WineText).
 inline std::string WineRegistry(const std::string& body) {
-    return "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n\n" +
+    return "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n\n" +
            body;
 }
 // "[Software\\Corvane\\...] 1796953361": each backslash of the path doubled.

@@ -269,3 +269,72 @@ TEST(EndToEnd, ASettingsFileThatIsNotThereIsRefused) {
     EXPECT_EQ(tool.Output(), "calibration-tool: cannot read the settings file '" + missing +
                                  "' (--settings): No such file or directory\n");
 }
+
+// The companion programs under Wine, in prefixes Wine itself made
+// (tests/platform/fixtures/wine/make-fixtures): one made under an English
+// locale, one under a French one whose programs write "18,5". The tool runs
+// in C.UTF-8 and finds the prefix by WINEPREFIX or as ~/.wine; the level of
+// P2, written into the prefix by "wine reg add", reaches the brake.
+struct WinePrefixCase {
+    const char* prefix;  // below fixtures/wine
+    bool default_prefix;  // ~/.wine instead of WINEPREFIX
+};
+
+class WinePrefixEndToEnd : public testing::TestWithParam<WinePrefixCase> {};
+
+TEST_P(WinePrefixEndToEnd, ThePrefixsLevelsReachTheWire) {
+    const WinePrefixCase& c = GetParam();
+    const fs::path fixture = fs::path(QUARIX_PLATFORM_FIXTURES) / "wine" / c.prefix;
+    TempDir dir;
+    const fs::path home = dir.Path() / "home";
+    fs::create_directories(home);
+    std::map<std::string, std::string> env = {{"HOME", home.string()},
+                                              {"XDG_CONFIG_HOME", (dir.Path() / "config").string()},
+                                              {"LANG", "C.UTF-8"},
+                                              {"LC_ALL", "C.UTF-8"}};
+    // Nothing of the test's own environment may name another settings file.
+    ::unsetenv("CALIBRATION_TOOL_SETTINGS");
+    ::unsetenv("WINEPREFIX");
+    if (c.default_prefix) {
+        fs::create_directories(home / ".wine");
+        fs::copy_file(fixture / "user.reg", home / ".wine" / "user.reg");
+    } else {
+        env["WINEPREFIX"] = fixture.string();
+    }
+    console_sim::ConsoleOptions options;
+    options.version = 4;
+    options.speed_kmh = 25;
+    options.link_path = (dir.Path() / "ttyUSB0").string();
+    console_sim::ConsoleSimulator console(options);
+    console.Start();
+    env["CALIBRATION_TOOL_PORTS"] = console.SlavePath();
+
+    VirtualDisplay display;
+    auto tool = StartTool(display, {}, env, dir.Path() / "tool.log");
+    const auto window = display.WaitForWindow("Calibration tool - Connected", 20s);
+    ASSERT_TRUE(window) << tool->Output();
+    const auto settle = Clock::now() + 10s;
+    while (console.State().measurements_sent < 15 && Clock::now() < settle) std::this_thread::sleep_for(50ms);
+    const size_t mark = console.FrameMark();
+
+    display.Run("xdotool mousemove --window " + *window + " " + std::to_string(kP2X) + " " + std::to_string(kP2Y) +
+                " click 1");
+
+    // Any level but the start's 0: a speed the tool could not read would
+    // have stopped the reading before the levels, leaving P2 at 0.
+    const auto frame = console.WaitForFrame(
+        [](const std::string& f) { return IsResistanceFrame(f) && ResistanceOf(f) != 0; }, 5000, mark);
+    ASSERT_TRUE(frame) << tool->Output();
+    EXPECT_EQ(ResistanceOf(frame->bytes), 77) << tool->Output();
+    // The file was read whole, without a line it could not understand.
+    EXPECT_EQ(tool->Output().find("settings file"), std::string::npos) << tool->Output();
+    Close(display, *tool, *window);
+}
+
+INSTANTIATE_TEST_SUITE_P(Prefixes, WinePrefixEndToEnd,
+                         testing::Values(WinePrefixCase{"english", false}, WinePrefixCase{"english", true},
+                                         WinePrefixCase{"french", false}, WinePrefixCase{"french", true}),
+                         [](const testing::TestParamInfo<WinePrefixCase>& info) {
+                             return std::string(info.param.prefix) +
+                                    (info.param.default_prefix ? "_InHomeWine" : "_ByWinePrefix");
+                         });

@@ -123,8 +123,14 @@ TEST(SettingsLocation, OrderOfThePlaces) {
          SettingsFileState::Readable},
         {"WINEPREFIX without a registry: ~/.wine is not read", Env({}, {}, {}, "@/prefix"),
          {kHomeWine}, SettingsPlace::Nowhere, "", SettingsFileState::Missing},
-        {"an empty WINEPREFIX is ignored", Env({}, {}, {}, ""), {kHomeWine},
-         SettingsPlace::WinePrefix, std::string("@/") + kHomeWine, SettingsFileState::Readable},
+        // Wine refuses to start with such a WINEPREFIX; ~/.wine is not what
+        // the user named.
+        {"an empty WINEPREFIX names no prefix", Env({}, {}, {}, ""), {kHomeWine}, SettingsPlace::BadWinePrefix, "",
+         SettingsFileState::Missing},
+        {"a relative WINEPREFIX names no prefix", Env({}, {}, {}, "prefix"), {kHomeWine, kPrefixWine},
+         SettingsPlace::BadWinePrefix, "", SettingsFileState::Missing},
+        {"the configuration folder still comes first", Env({}, {}, {}, "prefix"), {kHomeConfig},
+         SettingsPlace::UserConfig, std::string("@/") + kHomeConfig, SettingsFileState::Readable},
         {"nothing anywhere", Env(), {}, SettingsPlace::Nowhere, "", SettingsFileState::Missing},
         // Something is there: it is chosen and said to be unreadable, not
         // silently replaced by the next place's keys.
@@ -146,9 +152,9 @@ TEST(SettingsLocation, OrderOfThePlaces) {
         // Where the search looks is always told.
         const std::string xdg = c.env.xdg && c.env.xdg->compare(0, 1, "@") == 0 ? std::string("@/") + kXdgConfig
                                                                                  : std::string("@/") + kHomeConfig;
-        const std::string wine = c.env.wine_prefix && c.env.wine_prefix->compare(0, 1, "@") == 0
-                                     ? std::string("@/") + kPrefixWine
-                                     : std::string("@/") + kHomeWine;
+        const std::string wine = !c.env.wine_prefix                               ? std::string("@/") + kHomeWine
+                                 : c.env.wine_prefix->compare(0, 1, "@") == 0 ? std::string("@/") + kPrefixWine
+                                                                              : std::string();
         EXPECT_EQ(location.user_config_file, LocationScope::Expand(dir, xdg));
         EXPECT_EQ(location.wine_file, LocationScope::Expand(dir, wine));
     }
