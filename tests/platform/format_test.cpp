@@ -74,6 +74,12 @@ TEST(Format, DecimalNumbersFollowTheUsersSeparator) {
         EXPECT_EQ(ErrorOf([&] { platform::StrToFloat(bad); }),
                   std::string("'") + bad + "' is not a valid floating point value")
             << bad;
+    // The separator of the text's writer (a Wine prefix's) overrides the
+    // user's; it may be longer than one byte.
+    EXPECT_DOUBLE_EQ(static_cast<double>(platform::StrToFloat("18,5", ",")), 18.5);
+    EXPECT_EQ(ErrorOf([] { platform::StrToFloat("18.5", ","); }), "'18.5' is not a valid floating point value");
+    EXPECT_DOUBLE_EQ(static_cast<double>(platform::StrToFloat("18\xD9\xAB" "5", "\xD9\xAB")), 18.5);
+    EXPECT_DOUBLE_EQ(static_cast<double>(platform::StrToFloat("18.5", "")), 18.5);
 }
 
 TEST(Rounding, RoundIsHalfToEvenAndRoundDecimalsHalfAwayFromZero) {
