@@ -175,20 +175,19 @@ private:
         bool continued = true;
         if (data.compare(0, 3, "hex") == 0) continued = TakeContinuedLines(lines_, index_, data);
 
-        // The server keeps a value whose data it cannot read, without data
-        // and of no type: the programs see a value of another type.
-        RegistryValue value;
-        const bool readable = continued && ParseData(data, value, error);
-        if (!readable) {
-            value = {};
-            const bool kept = state_ == State::Active;
-            ProblemAt(first_line, continued ? error : "the value's data is continued past the end of the file", kept);
-        }
         if (state_ == State::NoKey) {
             if (!other_root_) ProblemAt(first_line, "a value before any [key] line");
             return;
         }
         if (state_ == State::Skipped) return;
+
+        // The server keeps a value whose data it cannot read, without data
+        // and of no type: the programs see a value of another type.
+        RegistryValue value;
+        if (!continued || !ParseData(data, value, error)) {
+            value = {};
+            ProblemAt(first_line, continued ? error : "the value's data is continued past the end of the file", true);
+        }
         content_.keys[current_][LowerAscii(name)] = std::move(value);
     }
 
