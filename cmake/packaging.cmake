@@ -50,17 +50,12 @@ install(TARGETS calibration-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${_packaging}/${CALIBRATION_TOOL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
-# Without a web site there is neither a homepage nor a screenshot to name.
+include(${CMAKE_CURRENT_LIST_DIR}/metainfo.cmake)
 set(_metainfo_in ${_packaging}/${CALIBRATION_TOOL_APP_ID}.metainfo.xml.in)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_metainfo_in})
-file(READ ${_metainfo_in} _metainfo)
-if(CALIBRATION_TOOL_HOMEPAGE STREQUAL "")
-  string(REGEX REPLACE "[ ]*<url type=\"homepage\">[^\n]*\n" "" _metainfo "${_metainfo}")
-  string(REGEX REPLACE "[ ]*<screenshots>.*</screenshots>[ ]*\n" "" _metainfo "${_metainfo}")
-else()
-  string(REGEX REPLACE "/+$" "" CALIBRATION_TOOL_HOMEPAGE "${CALIBRATION_TOOL_HOMEPAGE}")
-endif()
-file(CONFIGURE OUTPUT ${_staged}/${CALIBRATION_TOOL_APP_ID}.metainfo.xml CONTENT "${_metainfo}" @ONLY)
+string(REGEX REPLACE "/+$" "" CALIBRATION_TOOL_HOMEPAGE "${CALIBRATION_TOOL_HOMEPAGE}")
+calibration_tool_metainfo(${_metainfo_in} ${_staged}/${CALIBRATION_TOOL_APP_ID}.metainfo.xml
+                          "${CALIBRATION_TOOL_HOMEPAGE}")
 install(FILES ${_staged}/${CALIBRATION_TOOL_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
