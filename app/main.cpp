@@ -1,6 +1,7 @@
 // calibration-tool: finds the trainer on a serial port and lets the rider
 // pick calibration points while an arrow follows the live speed.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -58,6 +59,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QString::fromUtf8(app::kApplicationTitle));
     // Lets a Wayland desktop match the window to the installed entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(CALIBRATION_TOOL_APP_ID));
+    // The installed icon, from the desktop's icon theme: X11 task bars and
+    // window switchers read it from the window itself.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(CALIBRATION_TOOL_APP_ID)));
     app::InstallErrorReporter();
     app::ScopedQtMessagePump pump;
     app::QuitOnTerminationSignals termination;

@@ -3,10 +3,36 @@
 include(GNUInstallDirs)
 
 set(CALIBRATION_TOOL_RELEASE_DATE 2026-12-11)
-set(CALIBRATION_TOOL_HOMEPAGE "https://calibrationtool.example" CACHE STRING
-    "The project's web site: the AppStream homepage and the base of its screenshot addresses")
-set(CALIBRATION_TOOL_MAINTAINER
-    "Calibration tool maintainers <maintainers@users.noreply.c-seed-0399135a.example>")
+# Addresses are given by whoever builds, never made up: with no web site the
+# metadata names none, and a package cannot be made without a maintainer's
+# e-mail (DEBFULLNAME and DEBEMAIL or EMAIL, as for Debian's own tools).
+set(CALIBRATION_TOOL_HOMEPAGE "" CACHE STRING
+    "The project's web site (https://...): the AppStream homepage, the base of its screenshot addresses and the package's Homepage; empty: none")
+set(CALIBRATION_TOOL_MAINTAINER_NAME "" CACHE STRING
+    "The package maintainer's name (default: $DEBFULLNAME, or else Calibration tool maintainers)")
+set(CALIBRATION_TOOL_MAINTAINER_EMAIL "" CACHE STRING
+    "The package maintainer's e-mail address (default: $DEBEMAIL or $EMAIL); needed to make the package")
+# Looked up at every configuration, so that a build folder follows the
+# environment of whoever packs from it.
+function(_calibration_tool_default variable fallback)
+  set(_value "${${variable}}")
+  foreach(_name ${ARGN})
+    if(_value STREQUAL "" AND DEFINED ENV{${_name}})
+      set(_value "$ENV{${_name}}")
+    endif()
+  endforeach()
+  if(_value STREQUAL "")
+    set(_value "${fallback}")
+  endif()
+  set(${variable} "${_value}" PARENT_SCOPE)
+endfunction()
+_calibration_tool_default(CALIBRATION_TOOL_MAINTAINER_NAME "Calibration tool maintainers" DEBFULLNAME)
+_calibration_tool_default(CALIBRATION_TOOL_MAINTAINER_EMAIL "" DEBEMAIL EMAIL)
+if(CALIBRATION_TOOL_MAINTAINER_EMAIL STREQUAL "")
+  set(CALIBRATION_TOOL_MAINTAINER "${CALIBRATION_TOOL_MAINTAINER_NAME}")
+else()
+  set(CALIBRATION_TOOL_MAINTAINER "${CALIBRATION_TOOL_MAINTAINER_NAME} <${CALIBRATION_TOOL_MAINTAINER_EMAIL}>")
+endif()
 
 # GNUInstallDirs' DOCDIR follows the CMake project's name, not the program's.
 set(CALIBRATION_TOOL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/calibration-tool)
@@ -24,8 +50,12 @@ install(TARGETS calibration-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${_packaging}/${CALIBRATION_TOOL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
-configure_file(${_packaging}/${CALIBRATION_TOOL_APP_ID}.metainfo.xml.in
-               ${_staged}/${CALIBRATION_TOOL_APP_ID}.metainfo.xml @ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/metainfo.cmake)
+set(_metainfo_in ${_packaging}/${CALIBRATION_TOOL_APP_ID}.metainfo.xml.in)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_metainfo_in})
+string(REGEX REPLACE "/+$" "" CALIBRATION_TOOL_HOMEPAGE "${CALIBRATION_TOOL_HOMEPAGE}")
+calibration_tool_metainfo(${_metainfo_in} ${_staged}/${CALIBRATION_TOOL_APP_ID}.metainfo.xml
+                          "${CALIBRATION_TOOL_HOMEPAGE}")
 install(FILES ${_staged}/${CALIBRATION_TOOL_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
@@ -53,7 +83,7 @@ endif()
 # Manual page and changelog, gzipped as Debian policy wants them (man and
 # every other system read them so too).
 configure_file(${_packaging}/calibration-tool.1.in ${_staged}/calibration-tool.1 @ONLY)
-configure_file(${_packaging}/changelog ${_staged}/changelog COPYONLY)
+configure_file(${_packaging}/changelog ${_staged}/changelog @ONLY)
 foreach(_file calibration-tool.1 changelog)
   add_custom_command(OUTPUT ${_staged}/${_file}.gz
     COMMAND gzip -9nkf ${_staged}/${_file}
@@ -73,12 +103,20 @@ set(CPACK_PACKAGE_NAME calibration-tool)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_CONTACT ${CALIBRATION_TOOL_MAINTAINER})
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CALIBRATION_TOOL_MAINTAINER})
+# No e-mail, no maintainer: CPack then refuses to make the package.
+if(NOT CALIBRATION_TOOL_MAINTAINER_EMAIL STREQUAL "")
+  set(CPACK_PACKAGE_CONTACT ${CALIBRATION_TOOL_MAINTAINER})
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CALIBRATION_TOOL_MAINTAINER})
+endif()
+if(NOT CALIBRATION_TOOL_HOMEPAGE STREQUAL "")
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${CALIBRATION_TOOL_HOMEPAGE})
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's Wayland plugin: without it the tool runs through Xwayland only.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calibrate an indoor bicycle trainer over its serial line")
 # CPack puts the summary on the first line: the body follows it.
