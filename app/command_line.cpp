@@ -1,12 +1,24 @@
 #include "app/command_line.h"
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <string_view>
+
+#include "platform/format.h"
 
 namespace app {
 
 namespace {
+
+// What the command line is refused with, and what a lost answer says.
+constexpr const char* kUnrecognizedOption = "unrecognized option '%s'";
+constexpr const char* kExtraOperand = "extra operand '%s' (a port is named with --port NAME)";
+constexpr const char* kRequiresArgument = "option '%s' requires an argument";
+constexpr const char* kRequiresNonEmptyArgument = "option '%s' requires a non-empty argument";
+constexpr const char* kAllowsNoArgument = "option '%s' doesn't allow an argument";
+constexpr const char* kDemoWithPort = "--demo searches only its own simulated trainer: it cannot be combined with --port";
+constexpr const char* kAnswerLost = "calibration-tool: cannot write to standard output: %s\n";
 
 constexpr std::array kOptions{
     CommandLineOption{"demo", 0, nullptr, "play a simulated trainer: try the tool without one"},
@@ -23,6 +35,37 @@ constexpr std::array kOptions{
     CommandLineOption{"help", 'h', nullptr, "show this help and exit"},
     CommandLineOption{"version", 0, nullptr, "show the version and exit"},
 };
+
+// The one-dash options the window system (Qt) reads off the command line:
+// those pass through to it, every other one-dash word is a typing error.
+struct WindowSystemOption {
+    const char* name;   // without the leading "-"
+    bool next_value;    // "-name VALUE"
+    bool equals_value;  // "-name=VALUE"
+};
+
+constexpr WindowSystemOption kWindowSystemOptions[] = {
+    {"platform", true, false},      {"platformpluginpath", true, false}, {"platformtheme", true, false},
+    {"plugin", true, false},        {"qwindowgeometry", true, false},    {"qwindowicon", true, false},
+    {"qwindowtitle", true, false},  {"session", true, false},            {"display", true, false},
+    {"geometry", true, false},      {"name", true, false},               {"style", true, true},
+    {"stylesheet", true, true},     {"qmljsdebugger", false, true},      {"reverse", false, false},
+    {"widgetcount", false, false},  {"sync", false, false},              {"nograb", false, false},
+    {"dograb", false, false},       {"testability", false, false},
+};
+
+const WindowSystemOption* FindWindowSystemOption(std::string_view name, bool with_equals) {
+    for (const auto& option : kWindowSystemOptions) {
+        if (name != option.name) continue;
+        const bool only_equals = option.equals_value && !option.next_value;
+        if (with_equals ? option.equals_value : !only_equals) return &option;
+    }
+    return nullptr;
+}
+
+CommandLineError Refusal(const char* format, std::string_view word) {
+    return CommandLineError(platform::Format(format, std::string(word).c_str()));
+}
 
 const CommandLineOption* FindLong(std::string_view name) {
     for (const auto& option : kOptions)
@@ -55,8 +98,9 @@ ToolOptions TakeToolOptions(int& argc, char** argv) {
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string_view word = argv[i];
+        // The tool takes no operands, after "--" no more than before it.
         if (word == "--") {
-            for (++i; i < argc; ++i) argv[kept++] = argv[i];
+            if (i + 1 < argc) throw Refusal(kExtraOperand, argv[i + 1]);
             break;
         }
         const CommandLineOption* option = nullptr;
@@ -68,15 +112,23 @@ ToolOptions TakeToolOptions(int& argc, char** argv) {
                 name = name.substr(0, equals);
             }
             option = FindLong(name);
-            // The window system's options take one dash; a long option
-            // nobody knows is a typing error, told before any window opens.
-            if (option == nullptr)
-                throw CommandLineError("unrecognized option '" + std::string(word) + "'");
+            if (option == nullptr) throw Refusal(kUnrecognizedOption, word);
         } else if (word.size() == 2 && word[0] == '-') {
             option = FindShort(word[1]);
+        } else if (word.size() < 2 || word[0] != '-') {
+            throw Refusal(kExtraOperand, word);
         }
-        if (option == nullptr) {  // not ours: the window system's
+        if (option == nullptr) {  // one dash: the window system's, or a typing error
+            const size_t equals = word.find('=');
+            const bool with_equals = equals != std::string_view::npos;
+            const std::string_view name = with_equals ? word.substr(1, equals - 1) : word.substr(1);
+            const WindowSystemOption* theirs = FindWindowSystemOption(name, with_equals);
+            if (theirs == nullptr) throw Refusal(kUnrecognizedOption, word);
             argv[kept++] = argv[i];
+            if (theirs->next_value && !with_equals) {
+                if (i + 1 >= argc) throw Refusal(kRequiresArgument, word);
+                argv[kept++] = argv[++i];
+            }
             continue;
         }
         const std::string shown = std::string("--") + option->long_name;
@@ -87,15 +139,20 @@ ToolOptions TakeToolOptions(int& argc, char** argv) {
             } else if (i + 1 < argc) {
                 value = argv[++i];
             } else {
-                throw CommandLineError("option '" + shown + "' requires an argument");
+                throw Refusal(kRequiresArgument, shown);
             }
+            // An empty port or file name would only come to mean another one
+            // (the folder /dev, the current directory).
+            if (value.empty()) throw Refusal(kRequiresNonEmptyArgument, shown);
         } else if (inline_value) {
-            throw CommandLineError("option '" + shown + "' doesn't allow an argument");
+            throw Refusal(kAllowsNoArgument, shown);
         }
         Apply(options, option->long_name, value);
     }
     if (kept < argc) argv[kept] = nullptr;
     argc = kept;
+    // The simulated trainer's points would reach a real trainer's brake.
+    if (options.demo && !options.ports.empty()) throw CommandLineError(kDemoWithPort);
     return options;
 }
 
@@ -131,6 +188,13 @@ void PrintUsage(std::FILE* out) {
         "  WINEPREFIX                 the Wine prefix whose user.reg is read when no\n"
         "                             other settings file is found (~/.wine)\n",
         out);
+}
+
+int FinishAnswer(std::FILE* out, std::FILE* errors, int exit_code) {
+    errno = 0;
+    if (std::fflush(out) == 0 && !std::ferror(out)) return exit_code;
+    std::fprintf(errors, kAnswerLost, std::strerror(errno != 0 ? errno : EIO));
+    return 1;
 }
 
 }  // namespace app

@@ -38,14 +38,21 @@ public:
 };
 
 // Takes the tool's own options off argv (GNU style: "--name VALUE",
-// "--name=VALUE", and the short forms in the table) and leaves everything
-// else, in order, for the window system to read its own options from.
-// A lone "--" ends the options and is taken off too. Throws CommandLineError
-// for an unknown long option, and for an option that lacks its argument or
-// has one it does not take.
+// "--name=VALUE", and the short forms in the table) and leaves the window
+// system's own one-dash options (-platform, -display, -style ...), in order,
+// for it to read. A lone "--" ends the options. Throws CommandLineError for
+// any other word - an unknown option, a word that is no option at all, one
+// after "--" - for an option that lacks its argument, has an empty one or has
+// one it does not take, and for options that cannot go together. So a
+// command line is judged whole before any window system is asked.
 ToolOptions TakeToolOptions(int& argc, char** argv);
 
 // The usage text (--help) built from the table.
 void PrintUsage(std::FILE* out);
+
+// Ends an answer given on standard output (--help, --version, --list-ports):
+// flushes `out` and returns `exit_code`, or, when anything written to it was
+// lost (a full disk, a closed pipe), says so on `errors` and returns 1.
+int FinishAnswer(std::FILE* out, std::FILE* errors, int exit_code);
 
 }  // namespace app

@@ -9,6 +9,7 @@
 #include <numbers>
 #include <thread>
 
+#include "platform/settings_location.h"
 #include "platform/settings_store.h"
 #include "tools/console_sim/console_simulator.h"
 
@@ -73,7 +74,9 @@ double DemoSession::RiderSpeedKmh(double seconds) {
 DemoSession::DemoSession() : impl_(std::make_unique<Impl>()) {
     impl_->console.Start();
     ::setenv("CALIBRATION_TOOL_PORTS", impl_->console.SlavePath().c_str(), 1);
-    platform::UseBuiltInSettings(kDemoSettings, "the demonstration's built-in settings");
+    // A file the rider named is the one read, in the demonstration too.
+    if (platform::LocateSettingsFile().place != platform::SettingsPlace::Option)
+        platform::UseBuiltInSettings(kDemoSettings, "the demonstration's built-in settings");
     impl_->rider = std::thread([this] { impl_->Ride(); });
 }
 

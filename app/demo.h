@@ -3,7 +3,8 @@
 // console of the 6-byte frame generation runs in-process on a
 // pseudo-terminal whose port is the only one searched, a rider on it pedals
 // between about 15 and 45 km/h, and built-in settings stand in for a
-// companion program at version 6 with the default calibration points.
+// companion program at version 6 with the default calibration points -
+// unless the user named a settings file, whose points are then tried.
 #include <memory>
 #include <string>
 
@@ -11,8 +12,9 @@ namespace app {
 
 class DemoSession {
 public:
-    // Starts the console and points the port list and the settings at it.
-    // Throws std::system_error when no pseudo-terminal can be had.
+    // Starts the console and points the port list at it, and the settings
+    // at the built-in ones unless a file was named (--settings). Throws
+    // std::system_error when no pseudo-terminal can be had.
     DemoSession();
     // Stops the rider and the console (after the window has closed its port).
     ~DemoSession();

@@ -2,6 +2,7 @@
 // pick calibration points while an arrow follows the live speed.
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -16,42 +17,31 @@
 #include "app/start_up.h"
 #include "app/qt_message_pump.h"
 #include "app/termination_signals.h"
+#include "app/trace_output.h"
+#include "app/window_system.h"
 #include "app/wire_trace.h"
 #include "platform/error_reporting.h"
 
-int main(int argc, char** argv) {
-    app::ToolOptions options;
-    try {
-        options = app::TakeToolOptions(argc, argv);
-    } catch (const app::CommandLineError& e) {
-        std::fprintf(stderr, "calibration-tool: %s\nTry 'calibration-tool --help' for more information.\n", e.what());
-        return 2;
-    }
-    // Answered before any window system is needed.
-    if (options.help) {
-        app::PrintUsage(stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::printf("calibration-tool %s\n", CALIBRATION_TOOL_VERSION);
-        return 0;
-    }
-    app::SetSearchPorts({options.ports, {}});
-    if (options.list_ports) return app::PrintPortList(stdout, stderr);
+namespace {
 
-    if (options.settings_file) {
-        if (const auto refused = app::UseSettingsFileOption(*options.settings_file)) {
-            std::fprintf(stderr, "calibration-tool: %s\n", refused->c_str());
-            return 2;
-        }
-    }
+// What main itself says.
+constexpr const char* kTryHelp = "Try 'calibration-tool --help' for more information.\n";
+constexpr const char* kRefused = "calibration-tool: %s\n";
+constexpr const char* kUnrecognizedByQt = "calibration-tool: unrecognized option '%s'\n";
+constexpr const char* kDemoFailed = "calibration-tool: cannot start the simulated trainer: %s\n";
 
-    QApplication application(argc, argv);  // takes the window system's own options
+// The window, from the window system's start until it has closed and let go
+// of the port. `trace`, when given, is written and closed here too, while
+// the termination signals are still handled. Returns the exit code, and the
+// termination signal that ended it (0 if none) in `received_signal`.
+int RunWindow(int& argc, char** argv, const app::ToolOptions& options, std::unique_ptr<app::WireTrace> trace,
+              int& received_signal) {
+    const std::unique_ptr<QApplication> application = app::StartWindowSystem(argc, argv);
+    // The command line was judged whole before; this only catches an
+    // option that the window system was expected to take and did not.
     if (argc > 1) {
-        std::fprintf(stderr,
-                     "calibration-tool: unrecognized option '%s'\n"
-                     "Try 'calibration-tool --help' for more information.\n",
-                     argv[1]);
+        std::fprintf(stderr, kUnrecognizedByQt, argv[1]);
+        std::fputs(kTryHelp, stderr);
         return 2;
     }
     // The name, not the display name: the window manager must see the
@@ -72,20 +62,12 @@ int main(int argc, char** argv) {
         try {
             demo_session = std::make_unique<app::DemoSession>();
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "calibration-tool: cannot start the simulated trainer: %s\n", e.what());
+            std::fprintf(stderr, kDemoFailed, e.what());
             return 1;
         }
     }
 
-    // Outlives the window's port, so that its last close is traced too.
-    std::unique_ptr<app::WireTrace> trace;
-    if (options.trace_file) {
-        try {
-            trace = std::make_unique<app::WireTrace>(*options.trace_file);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "calibration-tool: %s\n", e.what());
-            return 1;
-        }
+    if (trace) {
         // Start-up may end the process without unwinding.
         app::SetProcessEnder([&trace](int code) {
             trace->Flush();
@@ -106,7 +88,60 @@ int main(int argc, char** argv) {
         }
     }
     platform::SetErrorReporter({});
-    // Closed by a signal: say so, as a process ended by it would.
-    if (termination.ReceivedSignal() != 0) return 128 + termination.ReceivedSignal();
+    app::SetProcessEnder({});
+    // After the window's port, whose last close is traced too.
+    trace.reset();
+    received_signal = termination.ReceivedSignal();
+    return exit_code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    app::ToolOptions options;
+    try {
+        options = app::TakeToolOptions(argc, argv);
+    } catch (const app::CommandLineError& e) {
+        std::fprintf(stderr, kRefused, e.what());
+        std::fputs(kTryHelp, stderr);
+        return 2;
+    }
+    // Answered before any window system is needed.
+    if (options.help) {
+        app::PrintUsage(stdout);
+        return app::FinishAnswer(stdout, stderr, 0);
+    }
+    if (options.version) {
+        std::printf("calibration-tool %s\n", CALIBRATION_TOOL_VERSION);
+        return app::FinishAnswer(stdout, stderr, 0);
+    }
+    app::SetSearchPorts({options.ports, {}});
+    if (options.list_ports) return app::FinishAnswer(stdout, stderr, app::PrintPortList(stdout, stderr));
+
+    if (options.settings_file) {
+        if (const auto refused = app::UseSettingsFileOption(*options.settings_file)) {
+            std::fprintf(stderr, kRefused, refused->c_str());
+            return 2;
+        }
+    }
+
+    // From here on a reader that goes away (a pager quit, `| head`) makes
+    // the write fail - the trace says so and stops - and ends nothing.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    // Found before the window system starts, like a settings file's.
+    std::unique_ptr<app::WireTrace> trace;
+    if (options.trace_file) {
+        try {
+            trace = std::make_unique<app::WireTrace>(*options.trace_file);
+        } catch (const app::TraceFileError& e) {
+            std::fprintf(stderr, kRefused, e.what());
+            return 2;
+        }
+    }
+
+    int received_signal = 0;
+    const int exit_code = RunWindow(argc, argv, options, std::move(trace), received_signal);
+    if (received_signal != 0) app::EndBySignal(received_signal);
     return exit_code;
 }

@@ -62,7 +62,6 @@ int PrintPortList(std::FILE* out, std::FILE* errors) {
         const platform::SerialPortInfo info = platform::DescribeSerialPort(port, sysfs);
         std::fprintf(out, "%s\n", PortListingLine(info, platform::CheckPortAccess(info.device_path)).c_str());
     }
-    std::fflush(out);
     return 0;
 }
 

@@ -20,7 +20,7 @@ ProcessEnder& Ender() {
 
 void EndProcess(int exit_code) {
     // Told to end by a signal: the caller returns instead, and the program
-    // ends with the signal's status once the window has let go of the port.
+    // ends by that signal once the window has let go of the port.
     if (platform::Terminating()) return;
     if (Ender()) {
         Ender()(exit_code);

@@ -12,8 +12,8 @@ class TForm1;
 // process (exit code 0) when no trainer is found and the user declines to
 // search again, when no companion program is installed, or when the companion
 // program is older than version 6; once a termination signal has arrived it
-// returns instead (no dialog opens again), and the program ends with the
-// signal's status. A conversion or read error in the settings
+// returns instead (no dialog opens again), and the program ends by that
+// signal. A conversion or read error in the settings
 // leaves it with the error's text followed by a line naming the settings file.
 void RunStartUp(TForm1& form);
 

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include "platform/message_loop.h"
@@ -13,8 +16,24 @@ namespace {
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 int signal_write_fd = -1;
 struct sigaction previous_actions[3];
+volatile sig_atomic_t first_signal = 0;
+
+void RestoreDefaultAction(int signal) {
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+}
 
 void OnSignal(int signal) {
+    if (first_signal != 0) {
+        // Blocked while this handler runs, it is delivered on return, by
+        // the default action: the process ends.
+        RestoreDefaultAction(signal);
+        ::raise(signal);
+        return;
+    }
+    first_signal = signal;
     const int saved_errno = errno;
     const unsigned char byte = static_cast<unsigned char>(signal);
     if (signal_write_fd >= 0) {
@@ -24,8 +43,21 @@ void OnSignal(int signal) {
 }
 }  // namespace
 
+void EndBySignal(int signal) {
+    std::fflush(nullptr);
+    RestoreDefaultAction(signal);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(signal);
+    // A signal whose default action does not end the process.
+    std::_Exit(128 + signal);
+}
+
 QuitOnTerminationSignals::QuitOnTerminationSignals() {
     if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    first_signal = 0;
     signal_write_fd = pipe_[1];
     notifier_ = std::make_unique<QSocketNotifier>(pipe_[0], QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { OnSignalByte(); });
@@ -45,13 +77,14 @@ QuitOnTerminationSignals::~QuitOnTerminationSignals() {
     ::close(pipe_[1]);
 }
 
+int QuitOnTerminationSignals::ReceivedSignal() const { return first_signal; }
+
 void QuitOnTerminationSignals::OnSignalByte() {
     unsigned char byte = 0;
     while (::read(pipe_[0], &byte, 1) == 1) {
-        if (received_ == 0) received_ = byte;
     }
     // Waits end after the pass that runs us, so a search under way stops.
-    if (received_ != 0) platform::SetTerminating(true);
+    if (first_signal != 0) platform::SetTerminating(true);
     // Modal dialogs first (their loops end), then the main window.
     QApplication::closeAllWindows();
 }

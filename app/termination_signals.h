@@ -4,7 +4,12 @@
 // the serial port, and mark the process as terminating, so that a trainer
 // search under way stops and start-up asks nothing more. The signal handler
 // only writes a byte to a pipe; the rest happens on the main thread, in Qt's
-// loop (which also runs inside the component's waits).
+// loop (which also runs inside the component's waits). A second signal,
+// while the first is still being dealt with or while no loop runs to deal
+// with it, ends the process at once, as the user asked twice. At the end the
+// tool ends by the signal it received (EndBySignal), so that whoever started
+// it - a shell loop over ports, a service manager - sees a process killed by
+// it and stops too.
 #include <QObject>
 #include <QSocketNotifier>
 #include <memory>
@@ -20,15 +25,20 @@ public:
     // Puts the previous handlers back.
     ~QuitOnTerminationSignals() override;
 
-    // The signal that arrived, 0 if none.
-    int ReceivedSignal() const { return received_; }
+    // The first signal that arrived, 0 if none (also one that no loop has
+    // dealt with yet).
+    int ReceivedSignal() const;
 
 private:
     void OnSignalByte();
 
     int pipe_[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> notifier_;
-    int received_ = 0;
 };
+
+// Ends the process by `signal`'s default action (which, for SIGTERM, SIGINT
+// and SIGHUP, ends it as killed by that signal), whatever handler is
+// installed. Standard output and error are flushed first.
+[[noreturn]] void EndBySignal(int signal);
 
 }  // namespace app

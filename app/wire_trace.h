@@ -9,17 +9,16 @@
 // The frame path only stores what crossed (a short lock, no formatting, no
 // system call); a thread of its own formats and writes at least every
 // half-second, and the rest is written when the trace ends or on Flush. When
-// the file cannot be written (disk full ...) one line says so on the error
-// stream and tracing stops; the tool goes on.
-#include <atomic>
+// the file cannot be written (disk full, a reader that went away) one line
+// says so on the error stream and tracing stops; the tool goes on. A reader
+// that is slow holds up only the trace; the last writes (Flush, the end of
+// the trace) wait for it no longer than kLastWriteWait.
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "app/frame_meaning.h"
 #include "device/frame_listener.h"
@@ -28,8 +27,12 @@ namespace app {
 
 class WireTrace : public device::TFrameListener {
 public:
-    // `file` "-" is the standard error. Throws std::system_error when the
-    // file cannot be opened for writing.
+    // How long Flush and the end of the trace wait for a reader who does not
+    // read (a pager left at its prompt) before tracing gives up.
+    static constexpr std::chrono::milliseconds kLastWriteWait{2000};
+
+    // `file` "-" is the standard error. Throws TraceFileError when the file
+    // cannot be opened for writing, or is a FIFO that nothing reads yet.
     explicit WireTrace(const std::string& file, std::FILE* errors = stderr);
     // Writes what is still pending, then closes the file.
     ~WireTrace() override;
@@ -40,7 +43,7 @@ public:
     // unwinding). Any thread.
     void Flush();
     // Writing failed and tracing has stopped.
-    bool Stopped() const { return failed_.load(std::memory_order_relaxed); }
+    bool Stopped() const;
 
     void FrameSent(const device::TQuarixDevice& device, const std::string& bytes) override;
     void FrameReceived(const device::TQuarixDevice& device, const std::string& bytes) override;
@@ -57,28 +60,17 @@ private:
         FrameContext context;
         int32_t attempt = 0;
     };
+    // The output, the queue and the writer thread's state: shared with the
+    // thread, so that a writer stuck in the system (a disk that does not
+    // answer) can be left behind without anything it uses going away.
+    struct Writer;
 
     void Add(Kind kind, const device::TQuarixDevice& device, std::string bytes, int32_t attempt = 0);
-    void Run();
-    void Write(std::vector<Record>& records, size_t dropped);
     static std::string Line(const Record& record);
-    void Fail(int error);
 
-    std::string name_;
-    std::FILE* out_ = nullptr;
-    bool owns_out_ = false;
-    std::FILE* errors_;
     const std::chrono::steady_clock::time_point start_;
-    std::atomic<bool> failed_{false};
-
-    std::mutex mutex_;  // guards the four below
-    std::condition_variable wake_;
-    std::vector<Record> pending_;
-    size_t dropped_ = 0;
-    bool stop_ = false;
-
-    std::mutex write_mutex_;  // one writer at a time: the thread or Flush
-    std::thread writer_;
+    std::shared_ptr<Writer> writer_;
+    std::thread thread_;
 };
 
 }  // namespace app

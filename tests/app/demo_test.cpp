@@ -9,7 +9,9 @@
 #include "app/calibration_window.h"
 #include "app/qt_message_pump.h"
 #include "app/trainer_search.h"
+#include "platform/settings_location.h"
 #include "port_fixture.h"
+#include "settings_fixture.h"
 
 TEST(Demo, TheToolFindsTheSimulatedTrainerAndTheBuiltInSettings) {
     testing_support::ScopedPortList restore_ports(std::nullopt);
@@ -45,3 +47,24 @@ TEST(Demo, TheRiderCrossesEveryPointBetween15And45) {
     EXPECT_GT(high, 40);  // above P3's 40 km/h now and then
 }
 
+
+// The rider's own settings file with --demo: its points, not the demo's.
+TEST(Demo, ANamedSettingsFileGivesItsPointsInsteadOfTheDemos) {
+    testing_support::ScopedPortList restore_ports(std::nullopt);
+    testing_support::ScopedSettingsFile named(
+        "[HKEY_CURRENT_USER\\Software\\Corvane\\Trakova\\Calibration\\Quarix6]\r\n"
+        "\"Speed1\"=\"18\"\r\n\"Speed2\"=\"26\"\r\n\"Speed3\"=\"33\"\r\n"
+        "\"Resist1\"=\"120\"\r\n\"Resist2\"=\"70\"\r\n\"Resist3\"=\"15\"\r\n");
+    ASSERT_EQ(app::UseSettingsFileOption(named.Path()), std::nullopt);
+    struct ClearOption {
+        ~ClearOption() { platform::SetSettingsFileOption(std::nullopt); }
+    } clear_option;
+    app::ScopedQtMessagePump pump;
+    app::DemoSession demo;
+    std::array<double, 3> speeds{};
+    std::array<int32_t, 3> levels{};
+    app::ReadCalibrationPoints(app::CalibrationProfile::Quarix6, speeds, levels);
+    EXPECT_EQ(speeds, (std::array<double, 3>{18, 26, 33}));
+    EXPECT_EQ(levels, (std::array<int32_t, 3>{120, 70, 15}));
+    EXPECT_EQ(app::SettingsOriginNote().find("built-in"), std::string::npos) << app::SettingsOriginNote();
+}

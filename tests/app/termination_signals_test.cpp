@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/message_loop.h"
 
@@ -36,6 +38,43 @@ TEST(TerminationSignals, CloseTheWindowsFromTheLoop) {
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(termination.ReceivedSignal(), SIGTERM);
     EXPECT_TRUE(platform::Terminating());
+}
+
+// Asked twice, the process ends at once by the second signal, also while
+// the first still waits for a loop to deal with it.
+TEST(TerminationSignalsDeathTest, ASecondSignalEndsTheProcessAtOnce) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct {
+        int first, second;
+    } cases[] = {{SIGINT, SIGINT}, {SIGTERM, SIGTERM}, {SIGTERM, SIGINT}, {SIGHUP, SIGTERM}};
+    for (const auto& c : cases) {
+        EXPECT_EXIT(
+            {
+                app::QuitOnTerminationSignals termination;
+                ::raise(c.first);
+                if (termination.ReceivedSignal() != c.first) std::_Exit(3);
+                ::raise(c.second);
+                std::_Exit(0);
+            },
+            testing::KilledBySignal(c.second), "")
+            << strsignal(c.first) << ", then " << strsignal(c.second);
+    }
+}
+
+// At the end the tool dies by the signal it was told to end by, whatever
+// handler is in place, as a program that does not catch it would.
+TEST(TerminationSignalsDeathTest, TheToolEndsByTheSignalItReceived) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        EXPECT_EXIT(
+            {
+                app::QuitOnTerminationSignals termination;
+                ::raise(signal);
+                app::EndBySignal(termination.ReceivedSignal());
+            },
+            testing::KilledBySignal(signal), "")
+            << strsignal(signal);
+    }
 }
 
 }  // namespace

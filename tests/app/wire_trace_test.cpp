@@ -1,12 +1,24 @@
 // The wire trace on a real search against a simulated console, its writes
-// without being asked, and a file that cannot be written.
+// without being asked, a file that cannot be written or opened, and a FIFO
+// whose reader goes away or stops reading.
 #include "app/wire_trace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -15,10 +27,12 @@
 
 #include "app/calibration_window.h"
 #include "app/qt_message_pump.h"
+#include "app/trace_output.h"
 #include "app/trainer_search.h"
 #include "dialog_responder.h"
 #include "port_fixture.h"
 #include "search_ports_fixture.h"
+#include "test_support.h"
 
 namespace {
 using namespace testing_support;
@@ -118,8 +132,10 @@ TEST_F(WireTraceTest, WhatIsTracedReachesTheFileWithinASecondUnasked) {
     app::WireTrace trace(file);
     qdv().SetFrameListener(&trace);
     ASSERT_TRUE(app::SearchTrainer(qdv(), 1, 100));
-    // No Flush: the writer's own pace. Generous, for a loaded machine.
-    const auto end = std::chrono::steady_clock::now() + 20s;
+    // No Flush: the writer's own pace, every half-second. Ten times that
+    // leaves room for a loaded machine, and still finds a writer that waits
+    // several seconds between writes.
+    const auto end = std::chrono::steady_clock::now() + 5s;
     while (ReadFile(file).find("identification answer, Version 6") == std::string::npos &&
            std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(20ms);
@@ -178,8 +194,146 @@ TEST_F(WireTraceTest, ARepairOfTheConnectionIsTraced) {
     qdv().SetFrameListener(nullptr);
 }
 
-TEST(WireTrace, AFileThatCannotBeOpenedIsRefused) {
-    EXPECT_THROW(app::WireTrace("/nonexistent/dir/trace.txt"), std::system_error);
+// What the tool does from the moment it may write the trace on: a reader
+// that goes away makes a write fail instead of killing the process.
+class ScopedIgnoreBrokenPipes {
+public:
+    ScopedIgnoreBrokenPipes() { previous_ = std::signal(SIGPIPE, SIG_IGN); }
+    ~ScopedIgnoreBrokenPipes() { std::signal(SIGPIPE, previous_); }
+
+private:
+    void (*previous_)(int);
+};
+
+// A FIFO whose reader is the test, opened before the trace as a pager or
+// `tail -f` would be, with room for one page only.
+class FifoReader {
+public:
+    explicit FifoReader(const std::string& path) {
+        if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
+        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0) throw std::runtime_error("cannot open the FIFO");
+        ::fcntl(fd_, F_SETPIPE_SZ, 4096);
+    }
+    ~FifoReader() { Quit(); }
+    // Reads until `what` has come, or 20 s have passed.
+    bool ReadUntil(const std::string& what) {
+        const auto end = std::chrono::steady_clock::now() + 20s;
+        while (read_.find(what) == std::string::npos && std::chrono::steady_clock::now() < end) {
+            char buffer[4096];
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n > 0) read_.append(buffer, static_cast<size_t>(n));
+            else std::this_thread::sleep_for(10ms);
+        }
+        return read_.find(what) != std::string::npos;
+    }
+    void Quit() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+    std::string read_;
+};
+
+std::string MemoryText(std::FILE* stream, char*& text, size_t& size) {
+    std::fclose(stream);
+    std::string said(text, size);
+    std::free(text);
+    return said;
+}
+
+// A reader that quits or one that stops reading ends the trace with one
+// line; the trace's last writes and its end wait a bounded time for it, where
+// a writer blocked in the system would hold the tool for ever.
+TEST_F(WireTraceTest, AReaderThatQuitsOrStopsReadingEndsTheTraceWithOneLine) {
+    ScopedIgnoreBrokenPipes ignore_broken_pipes;
+    const struct {
+        const char* name;
+        bool reader_quits;
+        std::string reason;
+    } cases[] = {
+        {"quits", true, std::strerror(EPIPE)},
+        {"stops-reading", false, app::kReaderStoppedReading},
+    };
+    const std::string frame("\xF0\x01\x00\x00\x00\xF7", 6);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string fifo = folder_.Path(std::string("trace-") + c.name);
+        FifoReader reader(fifo);
+        char* text = nullptr;
+        size_t size = 0;
+        std::FILE* errors = ::open_memstream(&text, &size);
+        auto* trace = new app::WireTrace(fifo, errors);
+        trace->FrameSent(qdv(), frame);
+        trace->Flush();
+        ASSERT_TRUE(reader.ReadUntil("to console    F0 01 00 00 00 F7"));
+        if (c.reader_quits) reader.Quit();
+        // Many times what the FIFO holds.
+        for (int i = 0; i < 2000; ++i) trace->FrameSent(qdv(), frame);
+
+        // As the tool ends: the last flush, then the end of the trace.
+        // On a thread of its own, which a trace that never ends is left to.
+        struct Outcome {
+            std::atomic<bool> stopped{false}, ended{false};
+        };
+        auto outcome = std::make_shared<Outcome>();
+        std::thread([trace, outcome] {
+            trace->Flush();
+            outcome->stopped = trace->Stopped();
+            delete trace;
+            outcome->ended = true;
+        }).detach();
+        ASSERT_TRUE(testing_support::WaitUntil([&] { return outcome->ended.load(); }, 60000))
+            << "the trace's end still waits for its reader";
+        EXPECT_TRUE(outcome->stopped);
+        EXPECT_EQ(MemoryText(errors, text, size),
+                  "calibration-tool: cannot write the trace to " + fifo + ": " + c.reason + "; tracing stops\n");
+    }
+}
+
+TEST(WireTrace, AFileThatCannotBeOpenedIsRefusedAtOnce) {
+    PortFolder folder;
+    const std::string fifo = folder.Path("nobody-reads");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string file;
+        std::string why;
+    } cases[] = {
+        {"/nonexistent/dir/trace.txt", std::strerror(ENOENT)},
+        {folder.Path(""), std::strerror(EISDIR)},
+        // Waiting for a reader would hold the tool before any window opens.
+        {fifo, "nothing reads this FIFO yet (start its reader first)"},
+    };
+    for (const auto& c : cases) {
+        // On a thread of its own, which an open that waits is left to.
+        struct Outcome {
+            std::mutex mutex;
+            std::optional<std::string> refusal;
+        };
+        auto outcome = std::make_shared<Outcome>();
+        std::thread([file = c.file, outcome] {
+            std::string said;
+            try {
+                app::WireTrace trace(file);
+                said = "opened";
+            } catch (const app::TraceFileError& e) {
+                said = e.what();
+            }
+            std::lock_guard lock(outcome->mutex);
+            outcome->refusal = said;
+        }).detach();
+        const bool answered = testing_support::WaitUntil(
+            [&] {
+                std::lock_guard lock(outcome->mutex);
+                return outcome->refusal.has_value();
+            },
+            30000);
+        ASSERT_TRUE(answered) << "the open of " << c.file << " still waits";
+        std::lock_guard lock(outcome->mutex);
+        EXPECT_EQ(*outcome->refusal, "cannot open the trace file " + c.file + ": " + c.why);
+    }
 }
 
 }  // namespace

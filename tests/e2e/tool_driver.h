@@ -50,11 +50,13 @@ inline bool WaitUntil(const std::function<bool()>& done, std::chrono::millisecon
     }
 }
 
-// A child process started with fork/exec; stdout and stderr go to a file.
+// A child process started with fork/exec; stdout and stderr go to a file
+// (or to `stdout_path` and the file, when that is given).
 class Process {
 public:
     Process(const std::string& program, const std::vector<std::string>& args,
-            const std::map<std::string, std::string>& env, const std::string& output_path) {
+            const std::map<std::string, std::string>& env, const std::string& output_path,
+            const std::string& stdout_path = {}) {
         std::vector<std::string> env_strings;
         for (char** e = environ; *e; ++e) {
             const std::string entry = *e;
@@ -79,6 +81,10 @@ public:
             if (out >= 0) {
                 dup2(out, 1);
                 dup2(out, 2);
+            }
+            if (!stdout_path.empty()) {
+                const int only_out = open(stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                if (only_out >= 0) dup2(only_out, 1);
             }
             const int null_in = open("/dev/null", O_RDONLY);
             if (null_in >= 0) dup2(null_in, 0);
