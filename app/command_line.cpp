@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <QCoreApplication>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -8,21 +9,30 @@ namespace app {
 
 namespace {
 
+// The help texts are translated in the context "CommandLine"; a translation
+// keeps the source's line breaks.
 constexpr std::array kOptions{
-    CommandLineOption{"demo", 0, nullptr, "play a simulated trainer: try the tool without one"},
+    CommandLineOption{"demo", 0, nullptr,
+                      QT_TRANSLATE_NOOP("CommandLine", "play a simulated trainer: try the tool without one")},
     CommandLineOption{"port", 0, "NAME",
-                      "search only this port (a name under /dev or a path);\n"
-                      "give it again to search more, in the order given"},
+                      QT_TRANSLATE_NOOP("CommandLine",
+                                        "search only this port (a name under /dev or a path);\n"
+                                        "give it again to search more, in the order given")},
     CommandLineOption{"list-ports", 0, nullptr,
-                      "list the ports a search would try, with what the system\n"
-                      "knows of each, and exit"},
-    CommandLineOption{"settings", 0, "FILE", "read the calibration points from this settings file"},
+                      QT_TRANSLATE_NOOP("CommandLine",
+                                        "list the ports a search would try, with what the system\n"
+                                        "knows of each, and exit")},
+    CommandLineOption{"settings", 0, "FILE",
+                      QT_TRANSLATE_NOOP("CommandLine", "read the calibration points from this settings file")},
     CommandLineOption{"trace", 0, "FILE",
-                      "log every frame to and from the console, and every\n"
-                      "open, close and repair of the port ('-' = stderr)"},
-    CommandLineOption{"help", 'h', nullptr, "show this help and exit"},
-    CommandLineOption{"version", 0, nullptr, "show the version and exit"},
+                      QT_TRANSLATE_NOOP("CommandLine",
+                                        "log every frame to and from the console, and every\n"
+                                        "open, close and repair of the port ('-' = stderr)")},
+    CommandLineOption{"help", 'h', nullptr, QT_TRANSLATE_NOOP("CommandLine", "show this help and exit")},
+    CommandLineOption{"version", 0, nullptr, QT_TRANSLATE_NOOP("CommandLine", "show the version and exit")},
 };
+
+std::string Tr(const char* source) { return QCoreApplication::translate("CommandLine", source).toStdString(); }
 
 const CommandLineOption* FindLong(std::string_view name) {
     for (const auto& option : kOptions)
@@ -71,7 +81,9 @@ ToolOptions TakeToolOptions(int& argc, char** argv) {
             // The window system's options take one dash; a long option
             // nobody knows is a typing error, told before any window opens.
             if (option == nullptr)
-                throw CommandLineError("unrecognized option '" + std::string(word) + "'");
+                throw CommandLineError(QCoreApplication::translate("CommandLine", "unrecognized option '%1'")
+                                           .arg(QString::fromLocal8Bit(word.data(), static_cast<qsizetype>(word.size())))
+                                           .toStdString());
         } else if (word.size() == 2 && word[0] == '-') {
             option = FindShort(word[1]);
         }
@@ -87,10 +99,14 @@ ToolOptions TakeToolOptions(int& argc, char** argv) {
             } else if (i + 1 < argc) {
                 value = argv[++i];
             } else {
-                throw CommandLineError("option '" + shown + "' requires an argument");
+                throw CommandLineError(QCoreApplication::translate("CommandLine", "option '%1' requires an argument")
+                                           .arg(QString::fromStdString(shown))
+                                           .toStdString());
             }
         } else if (inline_value) {
-            throw CommandLineError("option '" + shown + "' doesn't allow an argument");
+            throw CommandLineError(QCoreApplication::translate("CommandLine", "option '%1' doesn't allow an argument")
+                                       .arg(QString::fromStdString(shown))
+                                       .toStdString());
         }
         Apply(options, option->long_name, value);
     }
@@ -100,13 +116,14 @@ ToolOptions TakeToolOptions(int& argc, char** argv) {
 }
 
 void PrintUsage(std::FILE* out) {
-    std::fputs(
-        "Usage: calibration-tool [OPTION]...\n"
-        "Finds the trainer's console on the machine's serial ports and opens the\n"
-        "calibration window (P1, P2, P3 choose a calibration point).\n"
-        "\n"
-        "Options:\n",
-        out);
+    std::fputs(QCoreApplication::translate("CommandLine", "Usage: calibration-tool [OPTION]...\n"
+                  "Finds the trainer's console on the machine's serial ports and opens the\n"
+                  "calibration window (P1, P2, P3 choose a calibration point).\n"
+                  "\n"
+                  "Options:\n")
+                   .toLocal8Bit()
+                   .constData(),
+               out);
     constexpr int kColumn = 24;
     for (const auto& option : kOptions) {
         std::string left = "  ";
@@ -116,21 +133,22 @@ void PrintUsage(std::FILE* out) {
         if (option.argument != nullptr) left += std::string(" ") + option.argument;
         if (static_cast<int>(left.size()) + 2 > kColumn) left += "\n" + std::string(kColumn, ' ');
         else left.resize(kColumn, ' ');
-        std::string text = option.help;
+        std::string text = Tr(option.help);
         for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
             text.insert(at + 1, std::string(kColumn, ' '));
         std::fprintf(out, "%s%s\n", left.c_str(), text.c_str());
     }
-    std::fputs(
-        "\n"
-        "Environment:\n"
-        "  CALIBRATION_TOOL_PORTS     serial ports to search, separated by commas\n"
-        "                             (names under /dev or absolute paths)\n"
-        "  CALIBRATION_TOOL_SETTINGS  the settings file (a registry export or a Wine\n"
-        "                             prefix's user.reg)\n"
-        "  WINEPREFIX                 the Wine prefix whose user.reg is read when no\n"
-        "                             other settings file is found (~/.wine)\n",
-        out);
+    std::fputs(QCoreApplication::translate("CommandLine", "\n"
+                  "Environment:\n"
+                  "  CALIBRATION_TOOL_PORTS     serial ports to search, separated by commas\n"
+                  "                             (names under /dev or absolute paths)\n"
+                  "  CALIBRATION_TOOL_SETTINGS  the settings file (a registry export or a Wine\n"
+                  "                             prefix's user.reg)\n"
+                  "  WINEPREFIX                 the Wine prefix whose user.reg is read when no\n"
+                  "                             other settings file is found (~/.wine)\n")
+                   .toLocal8Bit()
+                   .constData(),
+               out);
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #include "app/demo.h"
 
+#include <QCoreApplication>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -73,7 +74,9 @@ double DemoSession::RiderSpeedKmh(double seconds) {
 DemoSession::DemoSession() : impl_(std::make_unique<Impl>()) {
     impl_->console.Start();
     ::setenv("CALIBRATION_TOOL_PORTS", impl_->console.SlavePath().c_str(), 1);
-    platform::UseBuiltInSettings(kDemoSettings, "the demonstration's built-in settings");
+    platform::UseBuiltInSettings(
+        kDemoSettings,
+        QCoreApplication::translate("DemoSession", "the demonstration's built-in settings").toStdString());
     impl_->rider = std::thread([this] { impl_->Ride(); });
 }
 

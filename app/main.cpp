@@ -15,15 +15,35 @@
 #include "app/start_up.h"
 #include "app/qt_message_pump.h"
 #include "app/termination_signals.h"
+#include "app/translations.h"
 #include "app/wire_trace.h"
 #include "platform/error_reporting.h"
 
+namespace {
+
+void PrintTryHelp() {
+    std::fprintf(stderr, "%s\n",
+                 QCoreApplication::translate("CommandLine", "Try 'calibration-tool --help' for more information.")
+                     .toLocal8Bit()
+                     .constData());
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // The command line is answered in the user's language before any window
+    // system is needed: a core application object carries the catalogues
+    // until the GUI's own replaces it.
+    int core_argc = 1;
+    auto core = std::make_unique<QCoreApplication>(core_argc, argv);
+    app::InstallUserLanguage();
+
     app::ToolOptions options;
     try {
         options = app::TakeToolOptions(argc, argv);
     } catch (const app::CommandLineError& e) {
-        std::fprintf(stderr, "calibration-tool: %s\nTry 'calibration-tool --help' for more information.\n", e.what());
+        std::fprintf(stderr, "calibration-tool: %s\n", e.what());
+        PrintTryHelp();
         return 2;
     }
     // Answered before any window system is needed.
@@ -45,12 +65,16 @@ int main(int argc, char** argv) {
         }
     }
 
+    core.reset();
     QApplication application(argc, argv);  // takes the window system's own options
+    app::InstallUserLanguage();
     if (argc > 1) {
-        std::fprintf(stderr,
-                     "calibration-tool: unrecognized option '%s'\n"
-                     "Try 'calibration-tool --help' for more information.\n",
-                     argv[1]);
+        std::fprintf(stderr, "calibration-tool: %s\n",
+                     QCoreApplication::translate("CommandLine", "unrecognized option '%1'")
+                         .arg(QString::fromLocal8Bit(argv[1]))
+                         .toLocal8Bit()
+                         .constData());
+        PrintTryHelp();
         return 2;
     }
     // The name, not the display name: the window manager must see the
@@ -68,7 +92,11 @@ int main(int argc, char** argv) {
         try {
             demo_session = std::make_unique<app::DemoSession>();
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "calibration-tool: cannot start the simulated trainer: %s\n", e.what());
+            std::fprintf(stderr, "calibration-tool: %s\n",
+                         QCoreApplication::translate("CommandLine", "cannot start the simulated trainer: %1")
+                             .arg(QString::fromLocal8Bit(e.what()))
+                             .toLocal8Bit()
+                             .constData());
             return 1;
         }
     }

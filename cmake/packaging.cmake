@@ -21,6 +21,10 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 install(TARGETS calibration-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The window's and the messages' languages, where the program looks for them
+# (../share/calibration-tool/translations from the program).
+install(FILES ${CALIBRATION_TOOL_QM_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/calibration-tool/translations)
+
 install(FILES ${_packaging}/${CALIBRATION_TOOL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 

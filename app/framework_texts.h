@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The framework's error messages that the core library (which knows no Qt)
+// raises with fixed texts: a message of one of their forms is given back in
+// the user's language, any other message unchanged.
+#include <string>
+
+namespace app {
+
+// "'abc' is not a valid integer value" -> the same in the user's language;
+// "Type de données incorrect pour 'Speed1'" likewise. The argument is kept
+// as it came.
+std::string TranslatedErrorText(const std::string& message);
+
+}  // namespace app
