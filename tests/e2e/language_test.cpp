@@ -49,6 +49,8 @@ struct Run {
     const char* connected_caption;
 };
 
+void PrintTo(const Run& run, std::ostream* out) { *out << run.name; }
+
 class ToolInLocale : public testing::TestWithParam<Run> {};
 
 TEST_P(ToolInLocale, CaptionsTheConnectedWindowInTheLocalesLanguage) {
