@@ -130,29 +130,46 @@ std::string SettingsOriginNote() {
     using platform::SettingsPlace;
     auto q = [](const std::string& text) { return QString::fromStdString(text); };
     const platform::SettingsLocation source = platform::CurrentSettingsSource();
-    if (source.place == SettingsPlace::BuiltIn) return QCoreApplication::translate("CalibrationSettings", "Settings: %1.").arg(q(source.path)).toStdString();
+    if (source.place == SettingsPlace::BuiltIn)
+        return QCoreApplication::translate("CalibrationSettings", "Settings: %1.").arg(q(source.path)).toStdString();
     if (source.place == SettingsPlace::Nowhere)
-        return QCoreApplication::translate("CalibrationSettings", "No settings file was found (looked for: --settings FILE, $CALIBRATION_TOOL_SETTINGS, %1, the "
-                  "Wine prefix's %2). Put the companion programs' keys in %1, or name the file with --settings or "
-                  "in CALIBRATION_TOOL_SETTINGS.")
+        return QCoreApplication::translate(
+                   "CalibrationSettings",
+                   "No settings file was found (looked for: --settings FILE, $CALIBRATION_TOOL_SETTINGS, %1, the "
+                   "Wine prefix's %2). Put the companion programs' keys in %1, or name the file with --settings or "
+                   "in CALIBRATION_TOOL_SETTINGS.")
             .arg(q(source.user_config_file), q(source.wine_file))
             .toStdString();
     switch (source.state) {
     case SettingsFileState::Readable:
         if (source.place == SettingsPlace::WinePrefix)
-            return QCoreApplication::translate("CalibrationSettings", "Settings read from the Wine prefix's registry %1.").arg(q(source.path)).toStdString();
-        return QCoreApplication::translate("CalibrationSettings", "Settings read from %1.").arg(q(source.path)).toStdString();
+            return QCoreApplication::translate("CalibrationSettings",
+                                               "Settings read from the Wine prefix's registry %1.")
+                .arg(q(source.path))
+                .toStdString();
+        return QCoreApplication::translate("CalibrationSettings", "Settings read from %1.")
+            .arg(q(source.path))
+            .toStdString();
     case SettingsFileState::Unreadable:
-        return QCoreApplication::translate("CalibrationSettings", "The settings file %1 exists but cannot be read (%2): every key counts as absent.")
+        return QCoreApplication::translate(
+                   "CalibrationSettings",
+                   "The settings file %1 exists but cannot be read (%2): every key counts as absent.")
             .arg(q(source.path), q(source.why))
             .toStdString();
     case SettingsFileState::Missing:
         break;
     }
     if (source.place == SettingsPlace::Option)
-        return QCoreApplication::translate("CalibrationSettings", "No settings file: %1, named by --settings, does not exist.").arg(q(source.path)).toStdString();
-    if (source.path.empty()) return QCoreApplication::translate("CalibrationSettings", "No settings file: CALIBRATION_TOOL_SETTINGS is set but empty.").toStdString();
-    return QCoreApplication::translate("CalibrationSettings", "No settings file: %1, named in CALIBRATION_TOOL_SETTINGS, does not exist.")
+        return QCoreApplication::translate("CalibrationSettings",
+                                           "No settings file: %1, named by --settings, does not exist.")
+            .arg(q(source.path))
+            .toStdString();
+    if (source.path.empty())
+        return QCoreApplication::translate("CalibrationSettings",
+                                           "No settings file: CALIBRATION_TOOL_SETTINGS is set but empty.")
+            .toStdString();
+    return QCoreApplication::translate("CalibrationSettings",
+                                       "No settings file: %1, named in CALIBRATION_TOOL_SETTINGS, does not exist.")
         .arg(q(source.path))
         .toStdString();
 }

@@ -32,7 +32,10 @@ constexpr std::array kOptions{
     CommandLineOption{"version", 0, nullptr, QT_TRANSLATE_NOOP("CommandLine", "show the version and exit")},
 };
 
-std::string Tr(const char* source) { return QCoreApplication::translate("CommandLine", source).toStdString(); }
+// Written to a terminal: in the locale's encoding, as the rest of --help.
+std::string Tr(const char* source) {
+    return QCoreApplication::translate("CommandLine", source).toLocal8Bit().toStdString();
+}
 
 const CommandLineOption* FindLong(std::string_view name) {
     for (const auto& option : kOptions)
@@ -81,9 +84,10 @@ ToolOptions TakeToolOptions(int& argc, char** argv) {
             // The window system's options take one dash; a long option
             // nobody knows is a typing error, told before any window opens.
             if (option == nullptr)
-                throw CommandLineError(QCoreApplication::translate("CommandLine", "unrecognized option '%1'")
-                                           .arg(QString::fromLocal8Bit(word.data(), static_cast<qsizetype>(word.size())))
-                                           .toStdString());
+                throw CommandLineError(
+                    QCoreApplication::translate("CommandLine", "unrecognized option '%1'")
+                        .arg(QString::fromLocal8Bit(word.data(), static_cast<qsizetype>(word.size())))
+                        .toStdString());
         } else if (word.size() == 2 && word[0] == '-') {
             option = FindShort(word[1]);
         }
@@ -116,11 +120,12 @@ ToolOptions TakeToolOptions(int& argc, char** argv) {
 }
 
 void PrintUsage(std::FILE* out) {
-    std::fputs(QCoreApplication::translate("CommandLine", "Usage: calibration-tool [OPTION]...\n"
-                  "Finds the trainer's console on the machine's serial ports and opens the\n"
-                  "calibration window (P1, P2, P3 choose a calibration point).\n"
-                  "\n"
-                  "Options:\n")
+    std::fputs(QCoreApplication::translate("CommandLine",
+                                           "Usage: calibration-tool [OPTION]...\n"
+                                           "Finds the trainer's console on the machine's serial ports and opens the\n"
+                                           "calibration window (P1, P2, P3 choose a calibration point).\n"
+                                           "\n"
+                                           "Options:\n")
                    .toLocal8Bit()
                    .constData(),
                out);
@@ -138,17 +143,19 @@ void PrintUsage(std::FILE* out) {
             text.insert(at + 1, std::string(kColumn, ' '));
         std::fprintf(out, "%s%s\n", left.c_str(), text.c_str());
     }
-    std::fputs(QCoreApplication::translate("CommandLine", "\n"
-                  "Environment:\n"
-                  "  CALIBRATION_TOOL_PORTS     serial ports to search, separated by commas\n"
-                  "                             (names under /dev or absolute paths)\n"
-                  "  CALIBRATION_TOOL_SETTINGS  the settings file (a registry export or a Wine\n"
-                  "                             prefix's user.reg)\n"
-                  "  WINEPREFIX                 the Wine prefix whose user.reg is read when no\n"
-                  "                             other settings file is found (~/.wine)\n")
-                   .toLocal8Bit()
-                   .constData(),
-               out);
+    std::fputs(
+        QCoreApplication::translate("CommandLine",
+                                    "\n"
+                                    "Environment:\n"
+                                    "  CALIBRATION_TOOL_PORTS     serial ports to search, separated by commas\n"
+                                    "                             (names under /dev or absolute paths)\n"
+                                    "  CALIBRATION_TOOL_SETTINGS  the settings file (a registry export or a Wine\n"
+                                    "                             prefix's user.reg)\n"
+                                    "  WINEPREFIX                 the Wine prefix whose user.reg is read when no\n"
+                                    "                             other settings file is found (~/.wine)\n")
+            .toLocal8Bit()
+            .constData(),
+        out);
 }
 
 }  // namespace app

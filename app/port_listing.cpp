@@ -22,13 +22,17 @@ std::string AccessText(const platform::PortAccess& access) {
     case EPERM:
         return access.owner_group.empty()
                    ? QCoreApplication::translate("PortListing", "permission denied").toStdString()
-                   : QCoreApplication::translate("PortListing", "permission denied (group '%1')").arg(QString::fromStdString(access.owner_group)).toStdString();
+                   : QCoreApplication::translate("PortListing", "permission denied (group '%1')")
+                         .arg(QString::fromStdString(access.owner_group))
+                         .toStdString();
     case ENOENT:
     case ENXIO:
     case ENODEV:
         return QCoreApplication::translate("PortListing", "no such device").toStdString();
     default:
-        return QCoreApplication::translate("PortListing", "cannot be opened: %1").arg(QString::fromLocal8Bit(std::strerror(access.error))).toStdString();
+        return QCoreApplication::translate("PortListing", "cannot be opened: %1")
+            .arg(QString::fromLocal8Bit(std::strerror(access.error)))
+            .toStdString();
     }
 }
 
@@ -45,7 +49,9 @@ std::string PortListingLine(const platform::SerialPortInfo& info, const platform
         add(usb.manufacturer);
         add(usb.product);
         if (!usb.serial.empty())
-            add(QCoreApplication::translate("PortListing", "serial %1").arg(QString::fromStdString(usb.serial)).toStdString());
+            add(QCoreApplication::translate("PortListing", "serial %1")
+                    .arg(QString::fromStdString(usb.serial))
+                    .toStdString());
     }
     add(info.by_id_link);
     add(AccessText(access));

@@ -162,9 +162,10 @@ bool SearchTrainer(device::TQuarixDevice& device, int32_t rounds, int32_t timeou
             break;
         }
         for (const std::string& name : ports) {
-            StepProgressDialog(
-                rounds, round,
-                QCoreApplication::translate("TrainerSearch", kOpeningPort).arg(QString::fromStdString(name)).toStdString());
+            StepProgressDialog(rounds, round,
+                               QCoreApplication::translate("TrainerSearch", kOpeningPort)
+                                   .arg(QString::fromStdString(name))
+                                   .toStdString());
             port.SetPort(name);
             PortProbe probe;
             found = ProbePort(device, timeout, &probe);
@@ -178,24 +179,31 @@ bool SearchTrainer(device::TQuarixDevice& device, int32_t rounds, int32_t timeou
 std::string NoTrainerText(const TrainerSearchReport& report) {
     QString text = QCoreApplication::translate("TrainerSearch", "No trainer was found.");
     if (report.no_ports || report.ports.empty()) {
-        text += QStringLiteral("\n\n") + QCoreApplication::translate("TrainerSearch", "This computer lists no serial port.");
+        text += QStringLiteral("\n\n") +
+                QCoreApplication::translate("TrainerSearch", "This computer lists no serial port.");
         if (std::getenv("CALIBRATION_TOOL_PORTS"))
-            text += u' ' + QCoreApplication::translate("TrainerSearch", "(The list comes from CALIBRATION_TOOL_PORTS, which names none.)");
+            text += u' ' + QCoreApplication::translate(
+                               "TrainerSearch", "(The list comes from CALIBRATION_TOOL_PORTS, which names none.)");
         else
-            text += u' ' + QCoreApplication::translate("TrainerSearch", "Plug in the trainer's serial or USB-serial cable.");
+            text += u' ' +
+                    QCoreApplication::translate("TrainerSearch", "Plug in the trainer's serial or USB-serial cable.");
     } else {
         text += QStringLiteral("\n\n") + QCoreApplication::translate("TrainerSearch", "Ports tried:");
         size_t shown = 0;
         for (const PortProbe& probe : report.ports) {
             if (shown == kMaxPortLines) {
                 const int more = static_cast<int>(report.ports.size() - shown);
-                text += QStringLiteral("\n  ") + QCoreApplication::translate("TrainerSearch", "... and %n more", "", more);
+                text +=
+                    QStringLiteral("\n  ") + QCoreApplication::translate("TrainerSearch", "... and %n more", "", more);
                 break;
             }
-            text += QStringLiteral("\n  ") + QString::fromStdString(PortDisplayName(probe.port) + ": " + DescribeProbe(probe));
+            text += QStringLiteral("\n  ") +
+                    QString::fromStdString(PortDisplayName(probe.port) + ": " + DescribeProbe(probe));
             ++shown;
         }
-        text += QStringLiteral("\n\n") + QCoreApplication::translate("TrainerSearch", "Check that the trainer's console is switched on and its cable plugged in.");
+        text += QStringLiteral("\n\n") +
+                QCoreApplication::translate(
+                    "TrainerSearch", "Check that the trainer's console is switched on and its cable plugged in.");
     }
     // Names the buttons as the dialog shows them, without their shortcut marks.
     text += u'\n' + QCoreApplication::translate("TrainerSearch", "%1 searches again; %2 quits.")

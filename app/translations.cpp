@@ -66,11 +66,12 @@ bool LanguageCatalogues::Load(const std::vector<std::string>& requested, const Q
         const QString wanted = QString::fromStdString(entry);
         // Region first ("de_CH"), then the language alone ("de").
         for (const QString& language : {wanted, wanted.section(u'_', 0, 0)}) {
-            if (!QFileInfo::exists(directory + u'/' + QLatin1String(kCatalogueName) + language + QStringLiteral(".qm"))) continue;
+            if (!QFileInfo::exists(directory + u'/' + QLatin1String(kCatalogueName) + language + QStringLiteral(".qm")))
+                continue;
             if (!tool_.load(QLatin1String(kCatalogueName) + language, directory)) continue;
             language_ = language;
-            qt_loaded_ = qt_.load(QStringLiteral("qtbase_") + language,
-                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+            qt_loaded_ =
+                qt_.load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
             return true;
         }
     }

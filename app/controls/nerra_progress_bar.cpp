@@ -35,10 +35,9 @@ void TNerraProgressBar::CheckRange16(int32_t value) const {
 
 void TNerraProgressBar::SetParams(int32_t min, int32_t max) {
     if (max < min) {
-        throw platform::EInvalidOperation(
-            QCoreApplication::translate("TNerraProgressBar", "Propriété %1 hors limites")
-                .arg(QLatin1String(kClassName))
-                .toStdString());
+        throw platform::EInvalidOperation(QCoreApplication::translate("TNerraProgressBar", "Propriété %1 hors limites")
+                                              .arg(QLatin1String(kClassName))
+                                              .toStdString());
     }
     CheckRange16(min);
     CheckRange16(max);

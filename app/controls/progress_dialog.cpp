@@ -58,7 +58,8 @@ TProgressDlgForm::TProgressDlgForm(QWidget* parent)
     ProgressBar->SetBorderColor(palette().color(QPalette::Dark));
     ProgressBar->SetParams(0, 100);
 
-    BtCancel = new QPushButton(QIcon(CancelGlyph()), QCoreApplication::translate("TProgressDlgForm", "&Annuler"), BkgdPanel1);
+    BtCancel =
+        new QPushButton(QIcon(CancelGlyph()), QCoreApplication::translate("TProgressDlgForm", "&Annuler"), BkgdPanel1);
     BtCancel->setObjectName(QStringLiteral("BtCancel"));
     BtCancel->setIconSize(QSize(16, 16));
     BkgdPanel1->PlaceChild(BtCancel, 352, 22, 97, 25);

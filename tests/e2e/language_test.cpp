@@ -37,8 +37,8 @@ private:
 // Compiles `locale` (e.g. "it_IT") in UTF-8 below `dir`; false when the
 // machine has no locale sources (the locales package).
 bool CompileLocale(const fs::path& dir, const std::string& locale) {
-    const std::string command = "localedef -c -i " + locale + " -f UTF-8 '" + (dir / (locale + ".UTF-8")).string() +
-                                "' >/dev/null 2>&1";
+    const std::string command =
+        "localedef -c -i " + locale + " -f UTF-8 '" + (dir / (locale + ".UTF-8")).string() + "' >/dev/null 2>&1";
     std::system(command.c_str());
     return fs::exists(dir / (locale + ".UTF-8") / "LC_MESSAGES");
 }
@@ -74,7 +74,8 @@ TEST_P(ToolInLocale, CaptionsTheConnectedWindowInTheLocalesLanguage) {
     tool_driver::Process tool(CALIBRATION_TOOL_BINARY, {}, env, (dir.Path() / "tool.log").string());
 
     ASSERT_TRUE(display.WaitForWindow(GetParam().connected_caption, 30s, tool.pid()))
-        << "windows: " << display.Titles() << "\n" << tool.Output();
+        << "windows: " << display.Titles() << "\n"
+        << tool.Output();
     const auto window = display.FindWindow(GetParam().connected_caption, tool.pid());
     ASSERT_TRUE(window);
     display.RequestClose(*window);
@@ -85,12 +86,13 @@ TEST_P(ToolInLocale, CaptionsTheConnectedWindowInTheLocalesLanguage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Locales, ToolInLocale,
-    testing::Values(Run{"Italian",
-                        {{"LANG", "it_IT.UTF-8"}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANGUAGE", ""}, {"LOCPATH", ""}},
-                        "Strumento di calibrazione - Connesso"},
-                    Run{"C",
-                        {{"LANG", "C.UTF-8"}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANGUAGE", "it"}},
-                        "Calibration tool - Connected"}),
+    testing::Values(
+        Run{"Italian",
+            {{"LANG", "it_IT.UTF-8"}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANGUAGE", ""}, {"LOCPATH", ""}},
+            "Strumento di calibrazione - Connesso"},
+        Run{"C",
+            {{"LANG", "C.UTF-8"}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANGUAGE", "it"}},
+            "Calibration tool - Connected"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
