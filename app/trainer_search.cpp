@@ -6,6 +6,7 @@
 
 #include "app/controls/progress_dialog.h"
 #include "app/error_dialogs.h"
+#include "app/framework_texts.h"
 #include "app/port_naming.h"
 #include "app/search_ports.h"
 #include "platform/message_loop.h"
@@ -70,7 +71,7 @@ std::string DescribeProbe(const PortProbe& probe) {
         break;
     }
     return QCoreApplication::translate("TrainerSearch", "could not be opened: %1")
-        .arg(QString::fromStdString(probe.error))
+        .arg(QString::fromStdString(TranslatedErrorText(probe.error)))
         .toStdString();
 }
 

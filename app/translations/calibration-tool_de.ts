@@ -276,6 +276,105 @@ Umgebung:
     </message>
 </context>
 <context>
+    <name>SerialErrors</name>
+    <message>
+        <source>Unable to open com port</source>
+        <translation>Die serielle Schnittstelle lässt sich nicht öffnen</translation>
+    </message>
+    <message>
+        <source>WriteFile function failed</source>
+        <translation>Funktion WriteFile fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>ReadFile function failed</source>
+        <translation>Funktion ReadFile fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Invalid Async parameter</source>
+        <translation>Ungültiger Async-Parameter</translation>
+    </message>
+    <message>
+        <source>PurgeComm function failed</source>
+        <translation>Funktion PurgeComm fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Unable to get async status</source>
+        <translation>Der asynchrone Status lässt sich nicht abfragen</translation>
+    </message>
+    <message>
+        <source>SetCommState function failed</source>
+        <translation>Funktion SetCommState fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>SetCommTimeouts failed</source>
+        <translation>SetCommTimeouts fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>SetupComm function failed</source>
+        <translation>Funktion SetupComm fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>ClearCommError function failed</source>
+        <translation>Funktion ClearCommError fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>GetCommModemStatus function failed</source>
+        <translation>Funktion GetCommModemStatus fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>EscapeCommFunction function failed</source>
+        <translation>Funktion EscapeCommFunction fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>TransmitCommChar function failed</source>
+        <translation>Funktion TransmitCommChar fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Cannot set property while connected</source>
+        <translation>Die Eigenschaft lässt sich bei offener Verbindung nicht ändern</translation>
+    </message>
+    <message>
+        <source>EnumPorts function failed</source>
+        <translation>Funktion EnumPorts fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Failed to store settings</source>
+        <translation>Die Einstellungen lassen sich nicht speichern</translation>
+    </message>
+    <message>
+        <source>Failed to load settings</source>
+        <translation>Die Einstellungen lassen sich nicht laden</translation>
+    </message>
+    <message>
+        <source>Link (un)registration failed</source>
+        <translation>An- oder Abmelden der Verknüpfung fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Cannot change led state if ComPort is selected</source>
+        <translation>Der LED-Zustand lässt sich nicht ändern, solange ComPort gewählt ist</translation>
+    </message>
+    <message>
+        <source>Cannot wait for event if event thread is created</source>
+        <translation>Auf ein Ereignis lässt sich nicht warten, solange der Ereignis-Thread läuft</translation>
+    </message>
+    <message>
+        <source>WaitForEvent method failed</source>
+        <translation>Methode WaitForEvent fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>A component is linked to OnRxBuf event</source>
+        <translation>Eine Komponente ist mit dem Ereignis OnRxBuf verknüpft</translation>
+    </message>
+    <message>
+        <source>Registry error</source>
+        <translation>Registry-Fehler</translation>
+    </message>
+    <message>
+        <source> (win error code: %1)</source>
+        <translation> (Systemfehlercode: %1)</translation>
+    </message>
+</context>
+<context>
     <name>StartUp</name>
     <message>
         <source>No Program is installed!</source>

@@ -271,6 +271,105 @@ Entorno:
     </message>
 </context>
 <context>
+    <name>SerialErrors</name>
+    <message>
+        <source>Unable to open com port</source>
+        <translation>No se puede abrir el puerto serie</translation>
+    </message>
+    <message>
+        <source>WriteFile function failed</source>
+        <translation>Ha fallado la función WriteFile</translation>
+    </message>
+    <message>
+        <source>ReadFile function failed</source>
+        <translation>Ha fallado la función ReadFile</translation>
+    </message>
+    <message>
+        <source>Invalid Async parameter</source>
+        <translation>Parámetro Async no válido</translation>
+    </message>
+    <message>
+        <source>PurgeComm function failed</source>
+        <translation>Ha fallado la función PurgeComm</translation>
+    </message>
+    <message>
+        <source>Unable to get async status</source>
+        <translation>No se puede obtener el estado asíncrono</translation>
+    </message>
+    <message>
+        <source>SetCommState function failed</source>
+        <translation>Ha fallado la función SetCommState</translation>
+    </message>
+    <message>
+        <source>SetCommTimeouts failed</source>
+        <translation>Ha fallado SetCommTimeouts</translation>
+    </message>
+    <message>
+        <source>SetupComm function failed</source>
+        <translation>Ha fallado la función SetupComm</translation>
+    </message>
+    <message>
+        <source>ClearCommError function failed</source>
+        <translation>Ha fallado la función ClearCommError</translation>
+    </message>
+    <message>
+        <source>GetCommModemStatus function failed</source>
+        <translation>Ha fallado la función GetCommModemStatus</translation>
+    </message>
+    <message>
+        <source>EscapeCommFunction function failed</source>
+        <translation>Ha fallado la función EscapeCommFunction</translation>
+    </message>
+    <message>
+        <source>TransmitCommChar function failed</source>
+        <translation>Ha fallado la función TransmitCommChar</translation>
+    </message>
+    <message>
+        <source>Cannot set property while connected</source>
+        <translation>No se puede cambiar la propiedad con la conexión abierta</translation>
+    </message>
+    <message>
+        <source>EnumPorts function failed</source>
+        <translation>Ha fallado la función EnumPorts</translation>
+    </message>
+    <message>
+        <source>Failed to store settings</source>
+        <translation>No se puede guardar la configuración</translation>
+    </message>
+    <message>
+        <source>Failed to load settings</source>
+        <translation>No se puede cargar la configuración</translation>
+    </message>
+    <message>
+        <source>Link (un)registration failed</source>
+        <translation>Ha fallado el registro (o la baja) del enlace</translation>
+    </message>
+    <message>
+        <source>Cannot change led state if ComPort is selected</source>
+        <translation>No se puede cambiar el estado del LED si ComPort está seleccionado</translation>
+    </message>
+    <message>
+        <source>Cannot wait for event if event thread is created</source>
+        <translation>No se puede esperar un evento si existe el hilo de eventos</translation>
+    </message>
+    <message>
+        <source>WaitForEvent method failed</source>
+        <translation>Ha fallado el método WaitForEvent</translation>
+    </message>
+    <message>
+        <source>A component is linked to OnRxBuf event</source>
+        <translation>Un componente está enlazado al evento OnRxBuf</translation>
+    </message>
+    <message>
+        <source>Registry error</source>
+        <translation>Error del registro</translation>
+    </message>
+    <message>
+        <source> (win error code: %1)</source>
+        <translation> (código de error del sistema: %1)</translation>
+    </message>
+</context>
+<context>
     <name>StartUp</name>
     <message>
         <source>No Program is installed!</source>

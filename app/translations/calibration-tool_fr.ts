@@ -273,6 +273,105 @@ Environnement&#xa0;:
     </message>
 </context>
 <context>
+    <name>SerialErrors</name>
+    <message>
+        <source>Unable to open com port</source>
+        <translation>Impossible d&apos;ouvrir le port série</translation>
+    </message>
+    <message>
+        <source>WriteFile function failed</source>
+        <translation>Échec de la fonction WriteFile</translation>
+    </message>
+    <message>
+        <source>ReadFile function failed</source>
+        <translation>Échec de la fonction ReadFile</translation>
+    </message>
+    <message>
+        <source>Invalid Async parameter</source>
+        <translation>Paramètre Async non valide</translation>
+    </message>
+    <message>
+        <source>PurgeComm function failed</source>
+        <translation>Échec de la fonction PurgeComm</translation>
+    </message>
+    <message>
+        <source>Unable to get async status</source>
+        <translation>Impossible d&apos;obtenir l&apos;état asynchrone</translation>
+    </message>
+    <message>
+        <source>SetCommState function failed</source>
+        <translation>Échec de la fonction SetCommState</translation>
+    </message>
+    <message>
+        <source>SetCommTimeouts failed</source>
+        <translation>Échec de SetCommTimeouts</translation>
+    </message>
+    <message>
+        <source>SetupComm function failed</source>
+        <translation>Échec de la fonction SetupComm</translation>
+    </message>
+    <message>
+        <source>ClearCommError function failed</source>
+        <translation>Échec de la fonction ClearCommError</translation>
+    </message>
+    <message>
+        <source>GetCommModemStatus function failed</source>
+        <translation>Échec de la fonction GetCommModemStatus</translation>
+    </message>
+    <message>
+        <source>EscapeCommFunction function failed</source>
+        <translation>Échec de la fonction EscapeCommFunction</translation>
+    </message>
+    <message>
+        <source>TransmitCommChar function failed</source>
+        <translation>Échec de la fonction TransmitCommChar</translation>
+    </message>
+    <message>
+        <source>Cannot set property while connected</source>
+        <translation>Impossible de modifier la propriété pendant la connexion</translation>
+    </message>
+    <message>
+        <source>EnumPorts function failed</source>
+        <translation>Échec de la fonction EnumPorts</translation>
+    </message>
+    <message>
+        <source>Failed to store settings</source>
+        <translation>Impossible d&apos;enregistrer les réglages</translation>
+    </message>
+    <message>
+        <source>Failed to load settings</source>
+        <translation>Impossible de charger les réglages</translation>
+    </message>
+    <message>
+        <source>Link (un)registration failed</source>
+        <translation>Échec de l&apos;inscription (ou désinscription) du lien</translation>
+    </message>
+    <message>
+        <source>Cannot change led state if ComPort is selected</source>
+        <translation>Impossible de changer l&apos;état de la LED si ComPort est sélectionné</translation>
+    </message>
+    <message>
+        <source>Cannot wait for event if event thread is created</source>
+        <translation>Impossible d&apos;attendre un événement si le thread d&apos;événements existe</translation>
+    </message>
+    <message>
+        <source>WaitForEvent method failed</source>
+        <translation>Échec de la méthode WaitForEvent</translation>
+    </message>
+    <message>
+        <source>A component is linked to OnRxBuf event</source>
+        <translation>Un composant est lié à l&apos;événement OnRxBuf</translation>
+    </message>
+    <message>
+        <source>Registry error</source>
+        <translation>Erreur du registre</translation>
+    </message>
+    <message>
+        <source> (win error code: %1)</source>
+        <translation> (code d&apos;erreur système&#xa0;: %1)</translation>
+    </message>
+</context>
+<context>
     <name>StartUp</name>
     <message>
         <source>No Program is installed!</source>

@@ -272,6 +272,105 @@ Ambiente:
     </message>
 </context>
 <context>
+    <name>SerialErrors</name>
+    <message>
+        <source>Unable to open com port</source>
+        <translation>Impossibile aprire la porta seriale</translation>
+    </message>
+    <message>
+        <source>WriteFile function failed</source>
+        <translation>Funzione WriteFile non riuscita</translation>
+    </message>
+    <message>
+        <source>ReadFile function failed</source>
+        <translation>Funzione ReadFile non riuscita</translation>
+    </message>
+    <message>
+        <source>Invalid Async parameter</source>
+        <translation>Parametro Async non valido</translation>
+    </message>
+    <message>
+        <source>PurgeComm function failed</source>
+        <translation>Funzione PurgeComm non riuscita</translation>
+    </message>
+    <message>
+        <source>Unable to get async status</source>
+        <translation>Impossibile ottenere lo stato asincrono</translation>
+    </message>
+    <message>
+        <source>SetCommState function failed</source>
+        <translation>Funzione SetCommState non riuscita</translation>
+    </message>
+    <message>
+        <source>SetCommTimeouts failed</source>
+        <translation>SetCommTimeouts non riuscita</translation>
+    </message>
+    <message>
+        <source>SetupComm function failed</source>
+        <translation>Funzione SetupComm non riuscita</translation>
+    </message>
+    <message>
+        <source>ClearCommError function failed</source>
+        <translation>Funzione ClearCommError non riuscita</translation>
+    </message>
+    <message>
+        <source>GetCommModemStatus function failed</source>
+        <translation>Funzione GetCommModemStatus non riuscita</translation>
+    </message>
+    <message>
+        <source>EscapeCommFunction function failed</source>
+        <translation>Funzione EscapeCommFunction non riuscita</translation>
+    </message>
+    <message>
+        <source>TransmitCommChar function failed</source>
+        <translation>Funzione TransmitCommChar non riuscita</translation>
+    </message>
+    <message>
+        <source>Cannot set property while connected</source>
+        <translation>Impossibile cambiare la proprietà mentre la porta è aperta</translation>
+    </message>
+    <message>
+        <source>EnumPorts function failed</source>
+        <translation>Funzione EnumPorts non riuscita</translation>
+    </message>
+    <message>
+        <source>Failed to store settings</source>
+        <translation>Impossibile salvare le impostazioni</translation>
+    </message>
+    <message>
+        <source>Failed to load settings</source>
+        <translation>Impossibile caricare le impostazioni</translation>
+    </message>
+    <message>
+        <source>Link (un)registration failed</source>
+        <translation>Registrazione (o cancellazione) del collegamento non riuscita</translation>
+    </message>
+    <message>
+        <source>Cannot change led state if ComPort is selected</source>
+        <translation>Impossibile cambiare lo stato del LED se ComPort è selezionato</translation>
+    </message>
+    <message>
+        <source>Cannot wait for event if event thread is created</source>
+        <translation>Impossibile attendere un evento se il thread degli eventi esiste</translation>
+    </message>
+    <message>
+        <source>WaitForEvent method failed</source>
+        <translation>Metodo WaitForEvent non riuscito</translation>
+    </message>
+    <message>
+        <source>A component is linked to OnRxBuf event</source>
+        <translation>Un componente è collegato all&apos;evento OnRxBuf</translation>
+    </message>
+    <message>
+        <source>Registry error</source>
+        <translation>Errore del registro</translation>
+    </message>
+    <message>
+        <source> (win error code: %1)</source>
+        <translation> (codice di errore di sistema: %1)</translation>
+    </message>
+</context>
+<context>
     <name>StartUp</name>
     <message>
         <source>No Program is installed!</source>

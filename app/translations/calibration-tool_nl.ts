@@ -272,6 +272,105 @@ Omgeving:
     </message>
 </context>
 <context>
+    <name>SerialErrors</name>
+    <message>
+        <source>Unable to open com port</source>
+        <translation>De seriële poort kan niet worden geopend</translation>
+    </message>
+    <message>
+        <source>WriteFile function failed</source>
+        <translation>Functie WriteFile mislukt</translation>
+    </message>
+    <message>
+        <source>ReadFile function failed</source>
+        <translation>Functie ReadFile mislukt</translation>
+    </message>
+    <message>
+        <source>Invalid Async parameter</source>
+        <translation>Ongeldige Async-parameter</translation>
+    </message>
+    <message>
+        <source>PurgeComm function failed</source>
+        <translation>Functie PurgeComm mislukt</translation>
+    </message>
+    <message>
+        <source>Unable to get async status</source>
+        <translation>De asynchrone status kan niet worden opgevraagd</translation>
+    </message>
+    <message>
+        <source>SetCommState function failed</source>
+        <translation>Functie SetCommState mislukt</translation>
+    </message>
+    <message>
+        <source>SetCommTimeouts failed</source>
+        <translation>SetCommTimeouts mislukt</translation>
+    </message>
+    <message>
+        <source>SetupComm function failed</source>
+        <translation>Functie SetupComm mislukt</translation>
+    </message>
+    <message>
+        <source>ClearCommError function failed</source>
+        <translation>Functie ClearCommError mislukt</translation>
+    </message>
+    <message>
+        <source>GetCommModemStatus function failed</source>
+        <translation>Functie GetCommModemStatus mislukt</translation>
+    </message>
+    <message>
+        <source>EscapeCommFunction function failed</source>
+        <translation>Functie EscapeCommFunction mislukt</translation>
+    </message>
+    <message>
+        <source>TransmitCommChar function failed</source>
+        <translation>Functie TransmitCommChar mislukt</translation>
+    </message>
+    <message>
+        <source>Cannot set property while connected</source>
+        <translation>De eigenschap kan niet worden gewijzigd terwijl de verbinding open is</translation>
+    </message>
+    <message>
+        <source>EnumPorts function failed</source>
+        <translation>Functie EnumPorts mislukt</translation>
+    </message>
+    <message>
+        <source>Failed to store settings</source>
+        <translation>De instellingen kunnen niet worden opgeslagen</translation>
+    </message>
+    <message>
+        <source>Failed to load settings</source>
+        <translation>De instellingen kunnen niet worden geladen</translation>
+    </message>
+    <message>
+        <source>Link (un)registration failed</source>
+        <translation>Aan- of afmelden van de koppeling mislukt</translation>
+    </message>
+    <message>
+        <source>Cannot change led state if ComPort is selected</source>
+        <translation>De LED-status kan niet worden gewijzigd als ComPort is geselecteerd</translation>
+    </message>
+    <message>
+        <source>Cannot wait for event if event thread is created</source>
+        <translation>Er kan niet op een gebeurtenis worden gewacht als de gebeurtenisthread bestaat</translation>
+    </message>
+    <message>
+        <source>WaitForEvent method failed</source>
+        <translation>Methode WaitForEvent mislukt</translation>
+    </message>
+    <message>
+        <source>A component is linked to OnRxBuf event</source>
+        <translation>Er is een component gekoppeld aan de gebeurtenis OnRxBuf</translation>
+    </message>
+    <message>
+        <source>Registry error</source>
+        <translation>Registerfout</translation>
+    </message>
+    <message>
+        <source> (win error code: %1)</source>
+        <translation> (systeemfoutcode: %1)</translation>
+    </message>
+</context>
+<context>
     <name>StartUp</name>
     <message>
         <source>No Program is installed!</source>

@@ -31,6 +31,7 @@
 #include "app/translations.h"
 #include "gui_test_support.h"
 #include "platform/format.h"
+#include "serial/com_port_errors.h"
 
 namespace {
 
@@ -355,14 +356,31 @@ TEST_P(InEachLanguage, TheFrameworkMessagesOfTheCoreAreTranslated) {
               Tr("FrameworkErrors", "'%1' is not a valid integer value").arg(QStringLiteral("22.5")));
     EXPECT_EQ(QString::fromStdString(app::TranslatedErrorText("Type de données incorrect pour 'Speed1'")),
               Tr("FrameworkErrors", "Type de données incorrect pour '%1'").arg(QStringLiteral("Speed1")));
-    EXPECT_EQ(app::TranslatedErrorText("Registry error (win error code: 2)"), "Registry error (win error code: 2)");
+    const serial::EComPort registry(serial::CError_RegError, 2);
+    EXPECT_EQ(QString::fromStdString(app::TranslatedErrorText(registry.Message())),
+              Tr("SerialErrors", "Registry error") + Tr("SerialErrors", " (win error code: %1)").arg(2));
+    const serial::EComPort open_failed(serial::CError_OpenFailed, -1);
+    EXPECT_EQ(QString::fromStdString(app::TranslatedErrorText(open_failed.Message())),
+              Tr("SerialErrors", "Unable to open com port"));
+    EXPECT_NE(Tr("SerialErrors", "Unable to open com port"), QStringLiteral("Unable to open com port"));
+    // Anything else is left as it is.
+    EXPECT_EQ(app::TranslatedErrorText("Registry errors galore"), "Registry errors galore");
+    EXPECT_EQ(app::TranslatedErrorText("ProgressDlgForm is nil !!!"), "ProgressDlgForm is nil !!!");
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, InEachLanguage, testing::Values("it", "de", "fr", "es", "nl"),
                          [](const auto& info) { return std::string(info.param); });
 
+// The serial line's texts as the translation knows them are the serial
+// library's own, code for code.
+TEST(SerialErrorTexts, AreTheSerialLibrarysOwn) {
+    for (int32_t code = serial::CError_OpenFailed - 1; code <= serial::CError_RegError + 2; ++code)
+        EXPECT_EQ(app::SerialErrorSource(code), serial::ComErrorText(code)) << code;
+}
+
 // Without a catalogue every text stays as written (the C and English locales).
 TEST(WithoutACatalogue, EveryTextStaysAsWritten) {
+    EXPECT_EQ(app::TranslatedErrorText("Registry error (win error code: 2)"), "Registry error (win error code: 2)");
     EXPECT_EQ(app::TranslatedErrorText("'' is not a valid floating point value"),
               "'' is not a valid floating point value");
     EXPECT_EQ(app::MsgDlgCaption(app::mtError), "Erreur");
