@@ -1,5 +1,6 @@
 #include "app/calibration_settings.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 
@@ -131,30 +132,56 @@ std::string TakeToken(std::string& text, const std::string& separator) {
 std::string SettingsOriginNote() {
     using platform::SettingsFileState;
     using platform::SettingsPlace;
+    auto q = [](const std::string& text) { return QString::fromStdString(text); };
     const platform::SettingsLocation source = platform::CurrentSettingsSource();
-    if (source.place == SettingsPlace::BuiltIn) return "Settings: " + source.path + ".";
+    if (source.place == SettingsPlace::BuiltIn)
+        return QCoreApplication::translate("CalibrationSettings", "Settings: %1.").arg(q(source.path)).toStdString();
     if (source.place == SettingsPlace::BadWinePrefix)
-        return "No settings file: " + platform::BadWinePrefixText(source.wine_prefix) + ".";
+        return QCoreApplication::translate("CalibrationSettings",
+                                           "No settings file: WINEPREFIX is set to \"%1\", which is not an absolute "
+                                           "path: Wine does not use it, and no Wine prefix is read.")
+            .arg(q(source.wine_prefix))
+            .toStdString();
     if (source.place == SettingsPlace::Nowhere)
-        return "No settings file was found (looked for: --settings FILE, $CALIBRATION_TOOL_SETTINGS, " +
-               source.user_config_file + ", the Wine prefix's " + source.wine_file +
-               "). Put the companion programs' keys in " + source.user_config_file +
-               ", or name the file with --settings or in CALIBRATION_TOOL_SETTINGS.";
+        return QCoreApplication::translate(
+                   "CalibrationSettings",
+                   "No settings file was found (looked for: --settings FILE, $CALIBRATION_TOOL_SETTINGS, %1, the "
+                   "Wine prefix's %2). Put the companion programs' keys in %1, or name the file with --settings or "
+                   "in CALIBRATION_TOOL_SETTINGS.")
+            .arg(q(source.user_config_file), q(source.wine_file))
+            .toStdString();
     switch (source.state) {
     case SettingsFileState::Readable:
         if (source.place == SettingsPlace::WinePrefix)
-            return "Settings read from the Wine prefix's registry " + source.path + ".";
-        return "Settings read from " + source.path + ".";
+            return QCoreApplication::translate("CalibrationSettings",
+                                               "Settings read from the Wine prefix's registry %1.")
+                .arg(q(source.path))
+                .toStdString();
+        return QCoreApplication::translate("CalibrationSettings", "Settings read from %1.")
+            .arg(q(source.path))
+            .toStdString();
     case SettingsFileState::Unreadable:
-        return "The settings file " + source.path + " exists but cannot be read (" + source.why +
-               "): every key counts as absent.";
+        return QCoreApplication::translate(
+                   "CalibrationSettings",
+                   "The settings file %1 exists but cannot be read (%2): every key counts as absent.")
+            .arg(q(source.path), q(source.why))
+            .toStdString();
     case SettingsFileState::Missing:
         break;
     }
     if (source.place == SettingsPlace::Option)
-        return "No settings file: " + source.path + ", named by --settings, does not exist.";
-    if (source.path.empty()) return "No settings file: CALIBRATION_TOOL_SETTINGS is set but empty.";
-    return "No settings file: " + source.path + ", named in CALIBRATION_TOOL_SETTINGS, does not exist.";
+        return QCoreApplication::translate("CalibrationSettings",
+                                           "No settings file: %1, named by --settings, does not exist.")
+            .arg(q(source.path))
+            .toStdString();
+    if (source.path.empty())
+        return QCoreApplication::translate("CalibrationSettings",
+                                           "No settings file: CALIBRATION_TOOL_SETTINGS is set but empty.")
+            .toStdString();
+    return QCoreApplication::translate("CalibrationSettings",
+                                       "No settings file: %1, named in CALIBRATION_TOOL_SETTINGS, does not exist.")
+        .arg(q(source.path))
+        .toStdString();
 }
 
 std::optional<std::string> UseSettingsFileOption(const std::string& path) {
@@ -167,7 +194,9 @@ std::optional<std::string> UseSettingsFileOption(const std::string& path) {
     case platform::SettingsFileState::Unreadable:
         break;
     }
-    return "cannot read the settings file '" + path + "' (--settings): " + why;
+    return QCoreApplication::translate("CalibrationSettings", "cannot read the settings file '%1' (--settings): %2")
+        .arg(QString::fromStdString(path), QString::fromLocal8Bit(why.c_str()))
+        .toStdString();
 }
 
 }  // namespace app

@@ -1,6 +1,7 @@
 #include "app/calibration_window.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QScreen>
 #include <cmath>
@@ -29,7 +30,7 @@ TForm1::TForm1(QWidget* parent)
       qdv(std::make_unique<device::TQuarixDevice>()) {
     setObjectName(QStringLiteral("Form1"));
     qdv->SetName("qdv");
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(QCoreApplication::translate("TForm1", kCaption));
     setFont(FormFont());
     // No colour of the palette is fixed here: the texts draw in its
     // window-text colour and paintEvent fills the button face, both read at
@@ -52,7 +53,7 @@ TForm1::TForm1(QWidget* parent)
     ZonaObbiettivo->SetPenColor(Qt::black);
     ZonaObbiettivo->setVisible(false);
 
-    Label1 = new QLabel(QStringLiteral("Speed:"), this);
+    Label1 = new QLabel(QCoreApplication::translate("TForm1", "Speed:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->move(8, 56);
     FitLabel1();
@@ -87,7 +88,7 @@ TForm1::TForm1(QWidget* parent)
     Btn_P2 = make_button("Btn_P2", "P2", 120, &TForm1::Btn_P2Click);
     Btn_P3 = make_button("Btn_P3", "P3", 224, &TForm1::Btn_P3Click);
 
-    CheckBox1 = new QCheckBox(QStringLiteral("mph"), this);
+    CheckBox1 = new QCheckBox(QCoreApplication::translate("TForm1", "mph"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setGeometry(264, 104, 49, 17);
     CheckBox1->setChecked(false);
@@ -234,10 +235,13 @@ void TForm1::ChoosePoint(int n) {
     const double target = TargetSpeeds[n - 1];
     ZonaObbiettivo->setVisible(true);
     MuoviZonaObbiettivo(target, 2.0);
-    const std::string text = CheckBox1->isChecked()
-                                 ? "Target speed: " + platform::FormatFixed(target / kKmPerMile, 1) + " mph"
-                                 : "Target speed: " + platform::FormatFixed(target, 1) + " km/h";
-    Label2->setText(QString::fromStdString(text));
+    // The number keeps the locale's decimal separator; the words are the language's.
+    const QString text = CheckBox1->isChecked()
+                             ? QCoreApplication::translate("TForm1", "Target speed: %1 mph")
+                                   .arg(QString::fromStdString(platform::FormatFixed(target / kKmPerMile, 1)))
+                             : QCoreApplication::translate("TForm1", "Target speed: %1 km/h")
+                                   .arg(QString::fromStdString(platform::FormatFixed(target, 1)));
+    Label2->setText(text);
     FitLabel2();
     TargetSpeed = target;
     qdv->SetQuarixResistance(ResistanceLevels[n - 1]);
@@ -259,10 +263,12 @@ void TForm1::qdvStats(platform::TObject*, int32_t, int32_t, long double, long do
     if (!qdv->Connected()) return;
     const long double speed = qdv->Speed;
     MuoviIndicatore(static_cast<double>(speed));
-    const std::string text = CheckBox1->isChecked()
-                                 ? "Speed: " + platform::FormatFixed(speed / kKmPerMile, 1) + " mph"
-                                 : "Speed: " + platform::FormatFixed(speed, 1) + " km/h";
-    Label1->setText(QString::fromStdString(text));
+    const QString text = CheckBox1->isChecked()
+                             ? QCoreApplication::translate("TForm1", "Speed: %1 mph")
+                                   .arg(QString::fromStdString(platform::FormatFixed(speed / kKmPerMile, 1)))
+                             : QCoreApplication::translate("TForm1", "Speed: %1 km/h")
+                                   .arg(QString::fromStdString(platform::FormatFixed(speed, 1)));
+    Label1->setText(text);
     QFont font = Label1->font();
     font.setBold(std::fabs(speed - static_cast<long double>(TargetSpeed)) < 0.5L);
     Label1->setFont(font);
@@ -271,12 +277,12 @@ void TForm1::qdvStats(platform::TObject*, int32_t, int32_t, long double, long do
 
 void TForm1::qdvConnected(platform::TObject*) {
     TForm1* target = MainForm() ? MainForm() : this;
-    target->setWindowTitle(QString::fromUtf8(kConnectedCaption));
+    target->setWindowTitle(QCoreApplication::translate("TForm1", kConnectedCaption));
 }
 
 void TForm1::qdvConnectionLost(platform::TObject*) {
     TForm1* target = MainForm() ? MainForm() : this;
-    target->setWindowTitle(QString::fromUtf8(kDisconnectedCaption));
+    target->setWindowTitle(QCoreApplication::translate("TForm1", kDisconnectedCaption));
     QApplication::beep();
 }
 

@@ -24,9 +24,10 @@ class TForm1 : public QWidget {
 public:
     static constexpr int kClientWidth = 319;
     static constexpr int kClientHeight = 122;
-    static constexpr const char* kCaption = "Calibration tool";
-    static constexpr const char* kConnectedCaption = "Calibration tool - Connected";
-    static constexpr const char* kDisconnectedCaption = "Disconnected";
+    // Source texts of the captions (translated in the context "TForm1").
+    static constexpr const char* kCaption = QT_TRANSLATE_NOOP("TForm1", "Calibration tool");
+    static constexpr const char* kConnectedCaption = QT_TRANSLATE_NOOP("TForm1", "Calibration tool - Connected");
+    static constexpr const char* kDisconnectedCaption = QT_TRANSLATE_NOOP("TForm1", "Disconnected");
     // Scale: pixels per km/h.
     static constexpr int kPixelsPerKmh = 5;
     // km per mile, as the speed texts convert.

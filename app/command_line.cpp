@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <QCoreApplication>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -11,29 +12,39 @@ namespace app {
 
 namespace {
 
-// What the command line is refused with, and what a lost answer says.
-constexpr const char* kUnrecognizedOption = "unrecognized option '%s'";
-constexpr const char* kExtraOperand = "extra operand '%s' (a port is named with --port NAME)";
-constexpr const char* kRequiresArgument = "option '%s' requires an argument";
-constexpr const char* kRequiresNonEmptyArgument = "option '%s' requires a non-empty argument";
-constexpr const char* kAllowsNoArgument = "option '%s' doesn't allow an argument";
-constexpr const char* kDemoWithPort = "--demo searches only its own simulated trainer: it cannot be combined with --port";
-constexpr const char* kAnswerLost = "calibration-tool: cannot write to standard output: %s\n";
+// What the command line is refused with, and what a lost answer says; like
+// the help texts, translated in the context "CommandLine" (a translation
+// keeps the source's line breaks).
+constexpr const char* kUnrecognizedOption = QT_TRANSLATE_NOOP("CommandLine", "unrecognized option '%1'");
+constexpr const char* kExtraOperand =
+    QT_TRANSLATE_NOOP("CommandLine", "extra operand '%1' (a port is named with --port NAME)");
+constexpr const char* kRequiresArgument = QT_TRANSLATE_NOOP("CommandLine", "option '%1' requires an argument");
+constexpr const char* kRequiresNonEmptyArgument =
+    QT_TRANSLATE_NOOP("CommandLine", "option '%1' requires a non-empty argument");
+constexpr const char* kAllowsNoArgument = QT_TRANSLATE_NOOP("CommandLine", "option '%1' doesn't allow an argument");
+constexpr const char* kDemoWithPort = QT_TRANSLATE_NOOP(
+    "CommandLine", "--demo searches only its own simulated trainer: it cannot be combined with --port");
+constexpr const char* kAnswerLost = QT_TRANSLATE_NOOP("CommandLine", "cannot write to standard output: %1");
 
 constexpr std::array kOptions{
-    CommandLineOption{"demo", 0, nullptr, "play a simulated trainer: try the tool without one"},
+    CommandLineOption{"demo", 0, nullptr,
+                      QT_TRANSLATE_NOOP("CommandLine", "play a simulated trainer: try the tool without one")},
     CommandLineOption{"port", 0, "NAME",
-                      "search only this port (a name under /dev or a path);\n"
-                      "give it again to search more, in the order given"},
+                      QT_TRANSLATE_NOOP("CommandLine",
+                                        "search only this port (a name under /dev or a path);\n"
+                                        "give it again to search more, in the order given")},
     CommandLineOption{"list-ports", 0, nullptr,
-                      "list the ports a search would try, with what the system\n"
-                      "knows of each, and exit"},
-    CommandLineOption{"settings", 0, "FILE", "read the calibration points from this settings file"},
+                      QT_TRANSLATE_NOOP("CommandLine",
+                                        "list the ports a search would try, with what the system\n"
+                                        "knows of each, and exit")},
+    CommandLineOption{"settings", 0, "FILE",
+                      QT_TRANSLATE_NOOP("CommandLine", "read the calibration points from this settings file")},
     CommandLineOption{"trace", 0, "FILE",
-                      "log every frame to and from the console, and every\n"
-                      "open, close and repair of the port ('-' = stderr)"},
-    CommandLineOption{"help", 'h', nullptr, "show this help and exit"},
-    CommandLineOption{"version", 0, nullptr, "show the version and exit"},
+                      QT_TRANSLATE_NOOP("CommandLine",
+                                        "log every frame to and from the console, and every\n"
+                                        "open, close and repair of the port ('-' = stderr)")},
+    CommandLineOption{"help", 'h', nullptr, QT_TRANSLATE_NOOP("CommandLine", "show this help and exit")},
+    CommandLineOption{"version", 0, nullptr, QT_TRANSLATE_NOOP("CommandLine", "show the version and exit")},
 };
 
 // The one-dash options the window system (Qt) reads off the command line:
@@ -63,8 +74,14 @@ const WindowSystemOption* FindWindowSystemOption(std::string_view name, bool wit
     return nullptr;
 }
 
-CommandLineError Refusal(const char* format, std::string_view word) {
-    return CommandLineError(platform::Format(format, std::string(word).c_str()));
+// Written to a terminal: in the locale's encoding, as the rest of --help.
+std::string Tr(const char* source) {
+    return QCoreApplication::translate("CommandLine", source).toLocal8Bit().toStdString();
+}
+
+CommandLineError Refusal(const char* source, std::string_view word) {
+    const QString shown = QString::fromLocal8Bit(word.data(), static_cast<qsizetype>(word.size()));
+    return CommandLineError(QCoreApplication::translate("CommandLine", source).arg(shown).toStdString());
 }
 
 const CommandLineOption* FindLong(std::string_view name) {
@@ -152,18 +169,20 @@ ToolOptions TakeToolOptions(int& argc, char** argv) {
     if (kept < argc) argv[kept] = nullptr;
     argc = kept;
     // The simulated trainer's points would reach a real trainer's brake.
-    if (options.demo && !options.ports.empty()) throw CommandLineError(kDemoWithPort);
+    if (options.demo && !options.ports.empty()) throw CommandLineError(QCoreApplication::translate("CommandLine", kDemoWithPort).toStdString());
     return options;
 }
 
 void PrintUsage(std::FILE* out) {
-    std::fputs(
-        "Usage: calibration-tool [OPTION]...\n"
-        "Finds the trainer's console on the machine's serial ports and opens the\n"
-        "calibration window (P1, P2, P3 choose a calibration point).\n"
-        "\n"
-        "Options:\n",
-        out);
+    std::fputs(QCoreApplication::translate("CommandLine",
+                                           "Usage: calibration-tool [OPTION]...\n"
+                                           "Finds the trainer's console on the machine's serial ports and opens the\n"
+                                           "calibration window (P1, P2, P3 choose a calibration point).\n"
+                                           "\n"
+                                           "Options:\n")
+                   .toLocal8Bit()
+                   .constData(),
+               out);
     constexpr int kColumn = 24;
     for (const auto& option : kOptions) {
         std::string left = "  ";
@@ -173,27 +192,32 @@ void PrintUsage(std::FILE* out) {
         if (option.argument != nullptr) left += std::string(" ") + option.argument;
         if (static_cast<int>(left.size()) + 2 > kColumn) left += "\n" + std::string(kColumn, ' ');
         else left.resize(kColumn, ' ');
-        std::string text = option.help;
+        std::string text = Tr(option.help);
         for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
             text.insert(at + 1, std::string(kColumn, ' '));
         std::fprintf(out, "%s%s\n", left.c_str(), text.c_str());
     }
     std::fputs(
-        "\n"
-        "Environment:\n"
-        "  CALIBRATION_TOOL_PORTS     serial ports to search, separated by commas\n"
-        "                             (names under /dev or absolute paths)\n"
-        "  CALIBRATION_TOOL_SETTINGS  the settings file (a registry export or a Wine\n"
-        "                             prefix's user.reg)\n"
-        "  WINEPREFIX                 the Wine prefix whose user.reg is read when no\n"
-        "                             other settings file is found (~/.wine)\n",
+        QCoreApplication::translate("CommandLine",
+                                    "\n"
+                                    "Environment:\n"
+                                    "  CALIBRATION_TOOL_PORTS     serial ports to search, separated by commas\n"
+                                    "                             (names under /dev or absolute paths)\n"
+                                    "  CALIBRATION_TOOL_SETTINGS  the settings file (a registry export or a Wine\n"
+                                    "                             prefix's user.reg)\n"
+                                    "  WINEPREFIX                 the Wine prefix whose user.reg is read when no\n"
+                                    "                             other settings file is found (~/.wine)\n")
+            .toLocal8Bit()
+            .constData(),
         out);
 }
 
 int FinishAnswer(std::FILE* out, std::FILE* errors, int exit_code) {
     errno = 0;
     if (std::fflush(out) == 0 && !std::ferror(out)) return exit_code;
-    std::fprintf(errors, kAnswerLost, std::strerror(errno != 0 ? errno : EIO));
+    const QString why = QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EIO));
+    std::fprintf(errors, "calibration-tool: %s\n",
+                 QCoreApplication::translate("CommandLine", kAnswerLost).arg(why).toLocal8Bit().constData());
     return 1;
 }
 

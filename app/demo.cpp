@@ -1,5 +1,6 @@
 #include "app/demo.h"
 
+#include <QCoreApplication>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -76,7 +77,9 @@ DemoSession::DemoSession() : impl_(std::make_unique<Impl>()) {
     ::setenv("CALIBRATION_TOOL_PORTS", impl_->console.SlavePath().c_str(), 1);
     // A file the rider named is the one read, in the demonstration too.
     if (platform::LocateSettingsFile().place != platform::SettingsPlace::Option)
-        platform::UseBuiltInSettings(kDemoSettings, "the demonstration's built-in settings");
+        platform::UseBuiltInSettings(
+            kDemoSettings,
+            QCoreApplication::translate("DemoSession", "the demonstration's built-in settings").toStdString());
     impl_->rider = std::thread([this] { impl_->Ride(); });
 }
 

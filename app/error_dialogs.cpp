@@ -1,12 +1,14 @@
 #include "app/error_dialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
 #include <memory>
 
 #include "app/controls/top_most_windows.h"
+#include "app/framework_texts.h"
 #include "platform/error_reporting.h"
 #include "platform/message_loop.h"
 
@@ -20,18 +22,20 @@ struct ButtonKind {
     int16_t result;
 };
 
+// The captions are the user-interface library's French words; in other
+// languages they are translated in the context "MessageDialog".
 constexpr ButtonKind kButtons[] = {
-    {"Yes", "&Oui", mrYes},
-    {"No", "&Non", mrNo},
-    {"OK", "OK", mrOk},
-    {"Cancel", "&Annuler", mrCancel},
-    {"Abort", "&Abandonner", mrAbort},
-    {"Retry", "&Retenter", mrRetry},
-    {"Ignore", "&Ignorer", mrIgnore},
-    {"All", "&Tous", mrAll},
-    {"NoToAll", "N&on à tout", mrNoToAll},
-    {"YesToAll", "O&ui à tout", mrYesToAll},
-    {"Help", "&Aide", mrNone},
+    {"Yes", QT_TRANSLATE_NOOP("MessageDialog", "&Oui"), mrYes},
+    {"No", QT_TRANSLATE_NOOP("MessageDialog", "&Non"), mrNo},
+    {"OK", QT_TRANSLATE_NOOP("MessageDialog", "OK"), mrOk},
+    {"Cancel", QT_TRANSLATE_NOOP("MessageDialog", "&Annuler"), mrCancel},
+    {"Abort", QT_TRANSLATE_NOOP("MessageDialog", "&Abandonner"), mrAbort},
+    {"Retry", QT_TRANSLATE_NOOP("MessageDialog", "&Retenter"), mrRetry},
+    {"Ignore", QT_TRANSLATE_NOOP("MessageDialog", "&Ignorer"), mrIgnore},
+    {"All", QT_TRANSLATE_NOOP("MessageDialog", "&Tous"), mrAll},
+    {"NoToAll", QT_TRANSLATE_NOOP("MessageDialog", "N&on à tout"), mrNoToAll},
+    {"YesToAll", QT_TRANSLATE_NOOP("MessageDialog", "O&ui à tout"), mrYesToAll},
+    {"Help", QT_TRANSLATE_NOOP("MessageDialog", "&Aide"), mrNone},
 };
 constexpr int kButtonCount = static_cast<int>(sizeof kButtons / sizeof kButtons[0]);
 
@@ -80,13 +84,13 @@ void ExecAboveAll(QMessageBox& box) {
 std::string MsgDlgCaption(TMsgDlgType type) {
     switch (type) {
     case mtWarning:
-        return "Avertissement";
+        return QCoreApplication::translate("MessageDialog", "Avertissement").toStdString();
     case mtError:
-        return "Erreur";
+        return QCoreApplication::translate("MessageDialog", "Erreur").toStdString();
     case mtInformation:
-        return "Information";
+        return QCoreApplication::translate("MessageDialog", "Information").toStdString();
     case mtConfirmation:
-        return "Confirmation";
+        return QCoreApplication::translate("MessageDialog", "Confirmation").toStdString();
     case mtCustom:
         break;
     }
@@ -94,6 +98,10 @@ std::string MsgDlgCaption(TMsgDlgType type) {
 }
 
 std::string MsgDlgButtonName(TMsgDlgBtn button) { return kButtons[button].name; }
+
+QString ButtonCaption(TMsgDlgBtn button) {
+    return QCoreApplication::translate("MessageDialog", kButtons[button].caption);
+}
 
 QMessageBox* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons,
                                  TMsgDlgBtn default_button) {
@@ -106,7 +114,7 @@ QMessageBox* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMsg
     QPushButton* fallback_escape[3] = {nullptr, nullptr, nullptr};  // Cancel, No, OK
     for (int kind = 0; kind < kButtonCount; ++kind) {
         if (!buttons.Contains(static_cast<TMsgDlgBtn>(kind))) continue;
-        auto* button = new QPushButton(QString::fromUtf8(kButtons[kind].caption));
+        auto* button = new QPushButton(ButtonCaption(static_cast<TMsgDlgBtn>(kind)));
         button->setObjectName(QString::fromUtf8(kButtons[kind].name));
         button->setProperty("modalResult", int(kButtons[kind].result));
         // One role for all keeps the buttons in the order of their kinds.
@@ -138,7 +146,7 @@ int16_t ShowMessageDialog(const std::string& text, TMsgDlgType type, TMsgDlgButt
 void ShowApplicationMessage(const std::string& text, TMessageBoxIcon icon, bool top_most, const std::string& detail) {
     QMessageBox box(IconOf(icon), QString::fromUtf8(kApplicationTitle), QString::fromStdString(text),
                     QMessageBox::Ok);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.button(QMessageBox::Ok)->setText(ButtonCaption(mbOK));
     if (!detail.empty()) box.setInformativeText(QString::fromStdString(detail));
     if (top_most) {
         ExecAboveAll(box);
@@ -155,7 +163,7 @@ std::string ErrorBoxText(const std::string& message) {
 void ShowErrorMessage(const std::string& message) noexcept {
     try {
         if (QApplication::instance() == nullptr) {
-            std::fprintf(stderr, "%s\n", ErrorBoxText(message).c_str());
+            std::fprintf(stderr, "%s\n", ErrorBoxText(TranslatedErrorText(message)).c_str());
             return;
         }
         if (!platform::IsMainThread()) {
@@ -164,8 +172,8 @@ void ShowErrorMessage(const std::string& message) noexcept {
             return;
         }
         QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
-                        QString::fromStdString(ErrorBoxText(message)), QMessageBox::Ok);
-        box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+                        QString::fromStdString(ErrorBoxText(TranslatedErrorText(message))), QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->setText(ButtonCaption(mbOK));
         box.exec();
     } catch (...) {
         std::fprintf(stderr, "%s\n", ErrorBoxText(message).c_str());

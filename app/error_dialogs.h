@@ -6,6 +6,7 @@
 #include <string>
 
 class QMessageBox;
+class QString;
 class QWidget;
 
 namespace app {
@@ -50,6 +51,8 @@ enum : int16_t {
 std::string MsgDlgCaption(TMsgDlgType type);
 // The name a button of that kind carries in the dialog ("Yes", "No", "OK"...).
 std::string MsgDlgButtonName(TMsgDlgBtn button);
+// A button's caption in the user's language ("&Retenter" untranslated).
+QString ButtonCaption(TMsgDlgBtn button);
 
 // Builds the standard message dialog (not shown): caption from the type,
 // buttons named after their kinds, the default button focused, kept above
@@ -76,7 +79,8 @@ void ShowApplicationMessage(const std::string& text, TMessageBoxIcon icon, bool 
 std::string ErrorBoxText(const std::string& message);
 
 // The central reporting: a message box with the error icon, the application
-// title as caption and ErrorBoxText(message). Never throws. From a worker
+// title as caption and ErrorBoxText(message), the framework's own messages
+// in the user's language (framework_texts.h). Never throws. From a worker
 // thread the box is handed to the main thread.
 void ShowErrorMessage(const std::string& message) noexcept;
 

@@ -18,30 +18,45 @@
 #include "app/qt_message_pump.h"
 #include "app/termination_signals.h"
 #include "app/trace_output.h"
+#include "app/translations.h"
 #include "app/window_system.h"
 #include "app/wire_trace.h"
 #include "platform/error_reporting.h"
 
 namespace {
 
-// What main itself says.
-constexpr const char* kTryHelp = "Try 'calibration-tool --help' for more information.\n";
-constexpr const char* kRefused = "calibration-tool: %s\n";
-constexpr const char* kUnrecognizedByQt = "calibration-tool: unrecognized option '%s'\n";
-constexpr const char* kDemoFailed = "calibration-tool: cannot start the simulated trainer: %s\n";
+// What main itself says, in the context "CommandLine".
+constexpr const char* kTryHelp = QT_TRANSLATE_NOOP("CommandLine", "Try 'calibration-tool --help' for more information.");
+constexpr const char* kUnrecognizedByQt = QT_TRANSLATE_NOOP("CommandLine", "unrecognized option '%1'");
+constexpr const char* kDemoFailed = QT_TRANSLATE_NOOP("CommandLine", "cannot start the simulated trainer: %1");
+
+// "calibration-tool: TEXT" on standard error, in the locale's encoding.
+void Say(const QString& text) { std::fprintf(stderr, "calibration-tool: %s\n", text.toLocal8Bit().constData()); }
+void Say(const std::string& text) { Say(QString::fromStdString(text)); }
+
+void PrintTryHelp() {
+    std::fprintf(stderr, "%s\n", QCoreApplication::translate("CommandLine", kTryHelp).toLocal8Bit().constData());
+}
 
 // The window, from the window system's start until it has closed and let go
 // of the port. `trace`, when given, is written and closed here too, while
 // the termination signals are still handled. Returns the exit code, and the
 // termination signal that ended it (0 if none) in `received_signal`.
-int RunWindow(int& argc, char** argv, const app::ToolOptions& options, std::unique_ptr<app::WireTrace> trace,
-              int& received_signal) {
-    const std::unique_ptr<QApplication> application = app::StartWindowSystem(argc, argv);
+// `core`, the command line's application object, makes way for the window
+// system's.
+int RunWindow(int& argc, char** argv, const app::ToolOptions& options, std::unique_ptr<QCoreApplication> core,
+              std::unique_ptr<app::WireTrace> trace, int& received_signal) {
+    // Said in the user's language, which only the command line's object knows yet.
+    const std::string no_window_system =
+        app::NoWindowSystemText(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+    core.reset();
+    const std::unique_ptr<QApplication> application = app::StartWindowSystem(argc, argv, no_window_system);
+    app::InstallUserLanguage();
     // The command line was judged whole before; this only catches an
     // option that the window system was expected to take and did not.
     if (argc > 1) {
-        std::fprintf(stderr, kUnrecognizedByQt, argv[1]);
-        std::fputs(kTryHelp, stderr);
+        Say(QCoreApplication::translate("CommandLine", kUnrecognizedByQt).arg(QString::fromLocal8Bit(argv[1])));
+        PrintTryHelp();
         return 2;
     }
     // The name, not the display name: the window manager must see the
@@ -49,8 +64,7 @@ int RunWindow(int& argc, char** argv, const app::ToolOptions& options, std::uniq
     QCoreApplication::setApplicationName(QString::fromUtf8(app::kApplicationTitle));
     // Lets a Wayland desktop match the window to the installed entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(CALIBRATION_TOOL_APP_ID));
-    // The installed icon, from the desktop's icon theme: X11 task bars and
-    // window switchers read it from the window itself.
+    // Task bars that read the window's own icon (X11's _NET_WM_ICON) show the installed one.
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(CALIBRATION_TOOL_APP_ID)));
     app::InstallErrorReporter();
     app::ScopedQtMessagePump pump;
@@ -62,7 +76,7 @@ int RunWindow(int& argc, char** argv, const app::ToolOptions& options, std::uniq
         try {
             demo_session = std::make_unique<app::DemoSession>();
         } catch (const std::exception& e) {
-            std::fprintf(stderr, kDemoFailed, e.what());
+            Say(QCoreApplication::translate("CommandLine", kDemoFailed).arg(QString::fromLocal8Bit(e.what())));
             return 1;
         }
     }
@@ -98,12 +112,19 @@ int RunWindow(int& argc, char** argv, const app::ToolOptions& options, std::uniq
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The command line is answered in the user's language before any window
+    // system is needed: a core application object carries the catalogues
+    // until the window system's own replaces it.
+    int core_argc = 1;
+    auto core = std::make_unique<QCoreApplication>(core_argc, argv);
+    app::InstallUserLanguage();
+
     app::ToolOptions options;
     try {
         options = app::TakeToolOptions(argc, argv);
     } catch (const app::CommandLineError& e) {
-        std::fprintf(stderr, kRefused, e.what());
-        std::fputs(kTryHelp, stderr);
+        Say(std::string(e.what()));
+        PrintTryHelp();
         return 2;
     }
     // Answered before any window system is needed.
@@ -120,7 +141,7 @@ int main(int argc, char** argv) {
 
     if (options.settings_file) {
         if (const auto refused = app::UseSettingsFileOption(*options.settings_file)) {
-            std::fprintf(stderr, kRefused, refused->c_str());
+            Say(*refused);
             return 2;
         }
     }
@@ -135,13 +156,13 @@ int main(int argc, char** argv) {
         try {
             trace = std::make_unique<app::WireTrace>(*options.trace_file);
         } catch (const app::TraceFileError& e) {
-            std::fprintf(stderr, kRefused, e.what());
+            Say(std::string(e.what()));
             return 2;
         }
     }
 
     int received_signal = 0;
-    const int exit_code = RunWindow(argc, argv, options, std::move(trace), received_signal);
+    const int exit_code = RunWindow(argc, argv, options, std::move(core), std::move(trace), received_signal);
     if (received_signal != 0) app::EndBySignal(received_signal);
     return exit_code;
 }

@@ -1,5 +1,6 @@
 #include "app/port_listing.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -16,17 +17,22 @@ constexpr const char* kSeparator = "  ";
 std::string AccessText(const platform::PortAccess& access) {
     switch (access.error) {
     case 0:
-        return "may be opened";
+        return QCoreApplication::translate("PortListing", "may be opened").toStdString();
     case EACCES:
     case EPERM:
-        return access.owner_group.empty() ? "permission denied"
-                                          : "permission denied (group '" + access.owner_group + "')";
+        return access.owner_group.empty()
+                   ? QCoreApplication::translate("PortListing", "permission denied").toStdString()
+                   : QCoreApplication::translate("PortListing", "permission denied (group '%1')")
+                         .arg(QString::fromStdString(access.owner_group))
+                         .toStdString();
     case ENOENT:
     case ENXIO:
     case ENODEV:
-        return "no such device";
+        return QCoreApplication::translate("PortListing", "no such device").toStdString();
     default:
-        return std::string("cannot be opened: ") + std::strerror(access.error);
+        return QCoreApplication::translate("PortListing", "cannot be opened: %1")
+            .arg(QString::fromLocal8Bit(std::strerror(access.error)))
+            .toStdString();
     }
 }
 
@@ -42,7 +48,10 @@ std::string PortListingLine(const platform::SerialPortInfo& info, const platform
         add("USB " + usb.vendor_id + ":" + usb.product_id);
         add(usb.manufacturer);
         add(usb.product);
-        if (!usb.serial.empty()) add("serial " + usb.serial);
+        if (!usb.serial.empty())
+            add(QCoreApplication::translate("PortListing", "serial %1")
+                    .arg(QString::fromStdString(usb.serial))
+                    .toStdString());
     }
     add(info.by_id_link);
     add(AccessText(access));
@@ -54,7 +63,11 @@ int PrintPortList(std::FILE* out, std::FILE* errors) {
     try {
         ListSearchPorts(ports);
     } catch (const std::exception& e) {
-        std::fprintf(errors, "calibration-tool: cannot list the serial ports: %s\n", e.what());
+        std::fprintf(errors, "calibration-tool: %s\n",
+                     QCoreApplication::translate("PortListing", "cannot list the serial ports: %1")
+                         .arg(QString::fromUtf8(e.what()))
+                         .toLocal8Bit()
+                         .constData());
         return 1;
     }
     const platform::SerialPortSysfs& sysfs = CurrentSearchPorts().sysfs;

@@ -1,5 +1,6 @@
 #include "app/port_naming.h"
 
+#include <QCoreApplication>
 #include <array>
 #include <string_view>
 
@@ -25,7 +26,10 @@ std::string PortDisplayName(const platform::SerialPortInfo& info) {
     const platform::UsbAdapterInfo& usb = *info.usb;
     std::string what = !usb.product.empty() ? usb.product : usb.manufacturer;
     if (what.empty()) what = "USB " + usb.vendor_id + ":" + usb.product_id;
-    if (!usb.serial.empty()) what += ", serial " + usb.serial;
+    if (!usb.serial.empty())
+        what += QCoreApplication::translate("PortNaming", ", serial %1")
+                    .arg(QString::fromStdString(usb.serial))
+                    .toStdString();
     return info.port + " (" + what + ")";
 }
 
@@ -34,20 +38,36 @@ std::string PortDisplayName(const std::string& port) {
 }
 
 std::string PermissionDeniedHint(const std::string& device_path, const platform::PortAccess& access) {
-    const std::string& group = access.owner_group;
+    const QString group = QString::fromStdString(access.owner_group);
+    const QString path = QString::fromStdString(device_path);
     // Joining the group cannot help when the process has it already, and must
     // not be advised when the group is a privileged one.
-    if (group.empty() || Privileged(group) || access.process_has_group) {
-        const std::string whose = group.empty() ? std::string() : " (it belongs to the group '" + group + "')";
-        return "permission denied: " + device_path + " is not open to users" + whose +
-               "; ask the administrator, or add a udev rule that gives it to a group for serial ports such as "
-               "'dialout'";
+    if (group.isEmpty() || Privileged(access.owner_group) || access.process_has_group) {
+        if (group.isEmpty())
+            return QCoreApplication::translate("PortNaming",
+                                               "permission denied: %1 is not open to users; ask the administrator, "
+                                               "or add a udev rule that gives it to a group for serial ports such as "
+                                               "'dialout'")
+                .arg(path)
+                .toStdString();
+        return QCoreApplication::translate("PortNaming",
+                                           "permission denied: %1 is not open to users (it belongs to the group "
+                                           "'%2'); ask the administrator, or add a udev rule that gives it to a "
+                                           "group for serial ports such as 'dialout'")
+            .arg(path, group)
+            .toStdString();
     }
     if (access.user_in_group)
-        return "permission denied: you are in the group '" + group + "' that owns " + device_path +
-               ", but programs started since your last login do not have it yet: log out and back in";
-    return "permission denied: join the group '" + group + "' that owns " + device_path + " (sudo usermod -aG " +
-           group + " $USER), then log out and back in";
+        return QCoreApplication::translate("PortNaming",
+                                           "permission denied: you are in the group '%1' that owns %2, but programs "
+                                           "started since your last login do not have it yet: log out and back in")
+            .arg(group, path)
+            .toStdString();
+    return QCoreApplication::translate("PortNaming",
+                                       "permission denied: join the group '%1' that owns %2 (sudo usermod -aG %1 "
+                                       "$USER), then log out and back in")
+        .arg(group, path)
+        .toStdString();
 }
 
 }  // namespace app

@@ -1,11 +1,13 @@
 #include "app/start_up.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/calibration_settings.h"
 #include "app/calibration_window.h"
 #include "app/error_dialogs.h"
+#include "app/framework_texts.h"
 #include "app/trainer_search.h"
 #include "platform/exceptions.h"
 #include "platform/message_loop.h"
@@ -84,16 +86,18 @@ void RunStartUp(TForm1& form) {
         throw;
     } catch (platform::Exception& e) {
         // A rider on Linux wrote or copied these settings: say which file.
-        e.SetMessage(ErrorBoxText(e.Message()) + "\n\n" + SettingsOriginNote());
+        e.SetMessage(ErrorBoxText(TranslatedErrorText(e.Message())) + "\n\n" + SettingsOriginNote());
         throw;
     }
     switch (companion) {
     case Companion::NotInstalled:
-        ShowApplicationMessage(kNoProgramInstalled, mbiStop, true, SettingsOriginNote());
+        ShowApplicationMessage(QCoreApplication::translate("StartUp", kNoProgramInstalled).toStdString(), mbiStop, true,
+                               SettingsOriginNote());
         EndProcess(0);
         return;
     case Companion::TooOld:
-        ShowApplicationMessage(kUpgradeCompanion, mbiNone, false, SettingsOriginNote());
+        ShowApplicationMessage(QCoreApplication::translate("StartUp", kUpgradeCompanion).toStdString(), mbiNone, false,
+                               SettingsOriginNote());
         EndProcess(0);
         return;
     case Companion::Accepted:

@@ -1,6 +1,7 @@
 #pragma once
 // The calibration window's start-up: finds the trainer, loads the calibration
 // points for its generation and starts the statistics events.
+#include <QtGlobal>
 #include <functional>
 #include <string>
 
@@ -23,10 +24,12 @@ void RunStartUp(TForm1& form);
 using ProcessEnder = std::function<void(int exit_code)>;
 ProcessEnder SetProcessEnder(ProcessEnder ender);
 
-inline constexpr const char* kNoProgramInstalled = "No Program is installed!";
+// Source texts, translated in the context "StartUp".
+inline constexpr const char* kNoProgramInstalled = QT_TRANSLATE_NOOP("StartUp", "No Program is installed!");
 inline constexpr const char* kUpgradeCompanion =
-    "The calibration process don't work with this version of Trakova. You must upgrade to version 6.0 or above to "
-    "enable the calibration on Trakova.";
+    QT_TRANSLATE_NOOP("StartUp",
+                      "The calibration process don't work with this version of Trakova. You must upgrade to version "
+                      "6.0 or above to enable the calibration on Trakova.");
 
 // Search parameters of start-up.
 inline constexpr int kStartUpSearchRounds = 3;

@@ -13,18 +13,23 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/format.h"
+#include <QCoreApplication>
+
 
 namespace app {
 namespace {
 
 // What an open that fails says.
-constexpr const char* kCannotOpen = "cannot open the trace file %s: %s";
-constexpr const char* kNoReaderYet = "nothing reads this FIFO yet (start its reader first)";
-constexpr const char* kStandardErrorName = "standard error";
+constexpr const char* kCannotOpen = QT_TRANSLATE_NOOP("WireTrace", "cannot open the trace file %1: %2");
+constexpr const char* kNoReaderYet = QT_TRANSLATE_NOOP("WireTrace", "nothing reads this FIFO yet (start its reader first)");
+constexpr const char* kStandardErrorName = QT_TRANSLATE_NOOP("WireTrace", "standard error");
+
+std::string Tr(const char* source) { return QCoreApplication::translate("WireTrace", source).toStdString(); }
 
 TraceFileError OpenError(const std::string& name, const char* why) {
-    return TraceFileError(platform::Format(kCannotOpen, name.c_str(), why));
+    return TraceFileError(QCoreApplication::translate("WireTrace", kCannotOpen)
+                              .arg(QString::fromStdString(name), QString::fromLocal8Bit(why))
+                              .toStdString());
 }
 
 // The standard error as a description of our own, so that its writes can
@@ -47,7 +52,7 @@ int OpenStandardError() {
 }  // namespace
 
 TraceOutput::TraceOutput(const std::string& file)
-    : name_(file == "-" ? kStandardErrorName : file), standard_error_(file == "-") {
+    : name_(file == "-" ? Tr(kStandardErrorName) : file), standard_error_(file == "-") {
     if (standard_error_) {
         fd_ = OpenStandardError();
         if (fd_ < 0) throw OpenError(name_, std::strerror(errno));
@@ -58,7 +63,7 @@ TraceOutput::TraceOutput(const std::string& file)
             const int error = errno;
             struct stat status {};
             if (error == ENXIO && ::stat(file.c_str(), &status) == 0 && S_ISFIFO(status.st_mode))
-                throw OpenError(name_, kNoReaderYet);
+                throw OpenError(name_, Tr(kNoReaderYet).c_str());
             throw OpenError(name_, std::strerror(error));
         }
     }
@@ -90,7 +95,7 @@ void TraceOutput::WaitUntilWritable() {
         int timeout_ms = -1;
         if (deadline != Clock::time_point::max()) {
             const auto left = deadline - Clock::now();
-            if (left <= Clock::duration::zero()) throw TraceFileError(kReaderStoppedReading);
+            if (left <= Clock::duration::zero()) throw TraceFileError(Tr(kReaderStoppedReading));
             const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
             timeout_ms = static_cast<int>(std::min<decltype(ms)>(ms, INT_MAX));
         }

@@ -1,13 +1,14 @@
 #include "app/trainer_search.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstdlib>
 
 #include "app/controls/progress_dialog.h"
 #include "app/error_dialogs.h"
+#include "app/framework_texts.h"
 #include "app/port_naming.h"
 #include "app/search_ports.h"
-#include "platform/format.h"
 #include "platform/message_loop.h"
 #include "platform/serial_device.h"
 #include "serial/com_port.h"
@@ -15,6 +16,8 @@
 
 namespace app {
 namespace {
+
+std::string Tr(const char* source) { return QCoreApplication::translate("TrainerSearch", source).toStdString(); }
 
 // The identification answer is decoded while this wait processes the port's
 // data, so it must follow every open.
@@ -51,23 +54,25 @@ void CloseQuietly(serial::TComPort& port) {
 std::string DescribeProbe(const PortProbe& probe) {
     switch (probe.outcome) {
     case ProbeOutcome::Found:
-        return "a trainer answered";
+        return QCoreApplication::translate("TrainerSearch", "a trainer answered").toStdString();
     case ProbeOutcome::NoAnswer:
-        return "opened, but no trainer answered";
+        return QCoreApplication::translate("TrainerSearch", "opened, but no trainer answered").toStdString();
     case ProbeOutcome::InUse:
-        return "in use by another program";
+        return QCoreApplication::translate("TrainerSearch", "in use by another program").toStdString();
     case ProbeOutcome::PermissionDenied: {
         const std::string path = platform::SerialDevicePath(probe.port);
         return PermissionDeniedHint(path, platform::CheckPortAccess(path));
     }
     case ProbeOutcome::Missing:
-        return "no such device (unplugged?)";
+        return QCoreApplication::translate("TrainerSearch", "no such device (unplugged?)").toStdString();
     case ProbeOutcome::NotSerial:
-        return "not a serial port";
+        return QCoreApplication::translate("TrainerSearch", "not a serial port").toStdString();
     case ProbeOutcome::Failed:
         break;
     }
-    return "could not be opened: " + probe.error;
+    return QCoreApplication::translate("TrainerSearch", "could not be opened: %1")
+        .arg(QString::fromStdString(TranslatedErrorText(probe.error)))
+        .toStdString();
 }
 
 void Record(TrainerSearchReport* report, PortProbe probe) {
@@ -143,22 +148,25 @@ bool SearchTrainer(device::TQuarixDevice& device, int32_t rounds, int32_t timeou
 
     std::vector<std::string> ports;
     ProgressDialogGuard close_dialog;
-    ShowProgressDialog(-1, rounds, kReadingComPorts);
+    ShowProgressDialog(-1, rounds, Tr(kReadingComPorts));
     if (ProgressDlgForm) ProgressDlgForm->BtCancel->hide();
     platform::ProcessMessages();
 
     for (int32_t round = 1; round <= rounds; ++round) {
-        StepProgressDialog(rounds, round, std::string(kTime) + "  " + std::to_string(round));
+        StepProgressDialog(rounds, round, Tr(kTime) + "  " + std::to_string(round));
         if (found || platform::Terminating()) break;
         ListSearchPorts(ports);
         if (ports.empty()) {
             if (report) report->no_ports = true;
-            StepProgressDialog(rounds, round, kCannotListComPorts);
-            ShowMessageDialog(kCannotListComPorts, mtError, {mbOK}, 0, mbOK);
+            StepProgressDialog(rounds, round, Tr(kCannotListComPorts));
+            ShowMessageDialog(Tr(kCannotListComPorts), mtError, {mbOK}, 0, mbOK);
             break;
         }
         for (const std::string& name : ports) {
-            StepProgressDialog(rounds, round, platform::Format(kOpeningPort, name.c_str()));
+            StepProgressDialog(rounds, round,
+                               QCoreApplication::translate("TrainerSearch", kOpeningPort)
+                                   .arg(QString::fromStdString(name))
+                                   .toStdString());
             port.SetPort(name);
             PortProbe probe;
             found = ProbePort(device, timeout, &probe);
@@ -170,28 +178,38 @@ bool SearchTrainer(device::TQuarixDevice& device, int32_t rounds, int32_t timeou
 }
 
 std::string NoTrainerText(const TrainerSearchReport& report) {
-    std::string text = "No trainer was found.";
+    QString text = QCoreApplication::translate("TrainerSearch", "No trainer was found.");
     if (report.no_ports || report.ports.empty()) {
-        text += "\n\nThis computer lists no serial port.";
+        text += QStringLiteral("\n\n") +
+                QCoreApplication::translate("TrainerSearch", "This computer lists no serial port.");
         if (std::getenv("CALIBRATION_TOOL_PORTS"))
-            text += " (The list comes from CALIBRATION_TOOL_PORTS, which names none.)";
+            text += u' ' + QCoreApplication::translate(
+                               "TrainerSearch", "(The list comes from CALIBRATION_TOOL_PORTS, which names none.)");
         else
-            text += " Plug in the trainer's serial or USB-serial cable.";
+            text += u' ' +
+                    QCoreApplication::translate("TrainerSearch", "Plug in the trainer's serial or USB-serial cable.");
     } else {
-        text += "\n\nPorts tried:";
+        text += QStringLiteral("\n\n") + QCoreApplication::translate("TrainerSearch", "Ports tried:");
         size_t shown = 0;
         for (const PortProbe& probe : report.ports) {
             if (shown == kMaxPortLines) {
-                text += platform::Format("\n  ... and %zu more", report.ports.size() - shown);
+                const int more = static_cast<int>(report.ports.size() - shown);
+                text +=
+                    QStringLiteral("\n  ") + QCoreApplication::translate("TrainerSearch", "... and %n more", "", more);
                 break;
             }
-            text += "\n  " + PortDisplayName(probe.port) + ": " + DescribeProbe(probe);
+            text += QStringLiteral("\n  ") +
+                    QString::fromStdString(PortDisplayName(probe.port) + ": " + DescribeProbe(probe));
             ++shown;
         }
-        text += "\n\nCheck that the trainer's console is switched on and its cable plugged in.";
+        text += QStringLiteral("\n\n") +
+                QCoreApplication::translate(
+                    "TrainerSearch", "Check that the trainer's console is switched on and its cable plugged in.");
     }
-    text += "\nRetenter searches again; Non quits.";
-    return text;
+    // Names the buttons as the dialog shows them, without their shortcut marks.
+    text += u'\n' + QCoreApplication::translate("TrainerSearch", "%1 searches again; %2 quits.")
+                        .arg(ButtonCaption(mbRetry).remove(u'&'), ButtonCaption(mbNo).remove(u'&'));
+    return text.toStdString();
 }
 
 }  // namespace app

@@ -5,6 +5,7 @@
 //
 // Besides the yes/no answer the search keeps, per port, why it gave no
 // trainer, so that the dialog offering another try can say what to fix.
+#include <QtGlobal>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,11 +14,13 @@
 
 namespace app {
 
-// The search's texts (string resources 65226 to 65229).
-inline constexpr const char* kReadingComPorts = "Reading the com ports...";
-inline constexpr const char* kTime = "Time";
-inline constexpr const char* kCannotListComPorts = "Cannot list the com ports of the computer!";
-inline constexpr const char* kOpeningPort = "Opening port %s";
+// The search's texts (string resources 65226 to 65229), translated in the
+// context "TrainerSearch"; %1 is the port's name.
+inline constexpr const char* kReadingComPorts = QT_TRANSLATE_NOOP("TrainerSearch", "Reading the com ports...");
+inline constexpr const char* kTime = QT_TRANSLATE_NOOP("TrainerSearch", "Time");
+inline constexpr const char* kCannotListComPorts =
+    QT_TRANSLATE_NOOP("TrainerSearch", "Cannot list the com ports of the computer!");
+inline constexpr const char* kOpeningPort = QT_TRANSLATE_NOOP("TrainerSearch", "Opening port %1");
 
 enum class ProbeOutcome {
     Found,

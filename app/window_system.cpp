@@ -13,12 +13,18 @@ namespace app {
 namespace {
 
 // What a failed start says.
-constexpr const char* kNoGraphicalSession =
+constexpr const char* kNoGraphicalSession = QT_TRANSLATE_NOOP(
+    "WindowSystem",
     "no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set): the window cannot open; "
-    "--help and --list-ports work without one";
-constexpr const char* kSessionUnreachable = "cannot reach the graphical session (%s): the window cannot open";
+    "--help and --list-ports work without one");
+constexpr const char* kSessionUnreachable =
+    QT_TRANSLATE_NOOP("WindowSystem", "cannot reach the graphical session (%1): the window cannot open");
 constexpr const char* kVariableSet = "%s='%s'";
-constexpr const char* kVariableUnset = "%s unset";
+constexpr const char* kVariableUnset = QT_TRANSLATE_NOOP("WindowSystem", "%1 unset");
+
+std::string Tr(const char* source) { return QCoreApplication::translate("WindowSystem", source).toStdString(); }
+
+std::string no_window_system_line;
 
 struct HeldMessage {
     QtMsgType type;
@@ -34,7 +40,7 @@ QtMessageHandler previous_handler = nullptr;
 void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtFatalMsg) {
         std::fprintf(stderr, "calibration-tool: %s\n",
-                     NoWindowSystemText(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")).c_str());
+                     QString::fromStdString(no_window_system_line).toLocal8Bit().constData());
         std::fflush(nullptr);
         std::_Exit(1);
     }
@@ -48,15 +54,19 @@ bool IsSet(const char* variable) { return variable != nullptr && *variable != '\
 }  // namespace
 
 std::string NoWindowSystemText(const char* display, const char* wayland_display) {
-    if (!IsSet(display) && !IsSet(wayland_display)) return kNoGraphicalSession;
+    if (!IsSet(display) && !IsSet(wayland_display)) return Tr(kNoGraphicalSession);
     auto shown = [](const char* name, const char* value) {
-        return IsSet(value) ? platform::Format(kVariableSet, name, value) : platform::Format(kVariableUnset, name);
+        return IsSet(value) ? platform::Format(kVariableSet, name, value)
+                            : QCoreApplication::translate("WindowSystem", kVariableUnset).arg(name).toStdString();
     };
     const std::string variables = shown("DISPLAY", display) + ", " + shown("WAYLAND_DISPLAY", wayland_display);
-    return platform::Format(kSessionUnreachable, variables.c_str());
+    return QCoreApplication::translate("WindowSystem", kSessionUnreachable)
+        .arg(QString::fromStdString(variables))
+        .toStdString();
 }
 
-std::unique_ptr<QApplication> StartWindowSystem(int& argc, char** argv) {
+std::unique_ptr<QApplication> StartWindowSystem(int& argc, char** argv, const std::string& no_window_system) {
+    no_window_system_line = no_window_system;
     previous_handler = qInstallMessageHandler(HoldMessage);
     auto application = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(previous_handler);

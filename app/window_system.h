@@ -13,11 +13,13 @@
 
 namespace app {
 
-// The process ends here (status 1) when no window system can be reached.
-std::unique_ptr<QApplication> StartWindowSystem(int& argc, char** argv);
+// The process ends here (status 1), saying `no_window_system`, when no
+// window system can be reached. No other application object may exist.
+std::unique_ptr<QApplication> StartWindowSystem(int& argc, char** argv, const std::string& no_window_system);
 
 // The line said then (without the program's name and newline), from the
-// variables that name the session.
+// variables that name the session; in the language of the application
+// object that exists when it is asked (the window system's does not yet).
 std::string NoWindowSystemText(const char* display, const char* wayland_display);
 
 }  // namespace app

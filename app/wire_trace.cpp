@@ -1,5 +1,6 @@
 #include "app/wire_trace.h"
 
+#include <QCoreApplication>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -14,7 +15,7 @@ namespace app {
 namespace {
 
 // What the trace itself says.
-constexpr const char* kCannotWrite = "calibration-tool: cannot write the trace to %s: %s; tracing stops\n";
+constexpr const char* kCannotWrite = QT_TRANSLATE_NOOP("WireTrace", "cannot write the trace to %1: %2; tracing stops");
 constexpr const char* kFellBehind = "%zu more lines not traced: the trace fell behind\n";
 
 constexpr auto kWriteInterval = std::chrono::milliseconds(500);
@@ -208,7 +209,12 @@ std::string WireTrace::Line(const Record& record) {
 
 void WireTrace::Writer::Fail(const std::string& reason) {
     failed.store(true, std::memory_order_relaxed);
-    const std::string line = platform::Format(kCannotWrite, output.Name().c_str(), reason.c_str());
+    const std::string line = "calibration-tool: " +
+                             QCoreApplication::translate("WireTrace", kCannotWrite)
+                                 .arg(QString::fromStdString(output.Name()), QString::fromLocal8Bit(reason.c_str()))
+                                 .toLocal8Bit()
+                                 .toStdString() +
+                             "\n";
     // When the trace is the error stream, its reader is this line's reader
     // too: one that stopped reading must not hold the tool up on it.
     if (output.IsStandardError() && errors == stderr) {

@@ -47,6 +47,10 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 install(TARGETS calibration-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The window's and the messages' languages, where the program looks for them
+# (../share/calibration-tool/translations from the program).
+install(FILES ${CALIBRATION_TOOL_QM_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/calibration-tool/translations)
+
 install(FILES ${_packaging}/${CALIBRATION_TOOL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
@@ -115,8 +119,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's Wayland plugin: without it the tool runs through Xwayland only.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+# Qt's Wayland plugin (without it the tool runs through Xwayland only) and
+# Qt's own words (standard buttons) in the rider's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calibrate an indoor bicycle trainer over its serial line")
 # CPack puts the summary on the first line: the body follows it.

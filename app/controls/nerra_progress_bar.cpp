@@ -1,12 +1,12 @@
 #include "app/controls/nerra_progress_bar.h"
 
+#include <QCoreApplication>
 #include <QEnterEvent>
 #include <QPainter>
 #include <QStyle>
 #include <algorithm>
 
 #include "platform/exceptions.h"
-#include "platform/format.h"
 
 namespace app {
 
@@ -25,13 +25,19 @@ TNerraProgressBar::TNerraProgressBar(QWidget* parent, TProgressRangeMode mode)
 
 void TNerraProgressBar::CheckRange16(int32_t value) const {
     if (range_mode_ == prm16Bit && (value < 0 || value > kMax16)) {
-        throw platform::Exception(platform::Format("La valeur doit être comprise entre %d et %d", 0, kMax16));
+        throw platform::Exception(
+            QCoreApplication::translate("TNerraProgressBar", "La valeur doit être comprise entre %1 et %2")
+                .arg(0)
+                .arg(kMax16)
+                .toStdString());
     }
 }
 
 void TNerraProgressBar::SetParams(int32_t min, int32_t max) {
     if (max < min) {
-        throw platform::EInvalidOperation(platform::Format("Propriété %s hors limites", kClassName));
+        throw platform::EInvalidOperation(QCoreApplication::translate("TNerraProgressBar", "Propriété %1 hors limites")
+                                              .arg(QLatin1String(kClassName))
+                                              .toStdString());
     }
     CheckRange16(min);
     CheckRange16(max);

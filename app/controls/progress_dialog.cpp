@@ -1,6 +1,7 @@
 #include "app/controls/progress_dialog.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QScreen>
 #include <memory>
@@ -32,7 +33,7 @@ ShownState& Shown() {
 TProgressDlgForm::TProgressDlgForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("ProgressDlgForm"));
-    setWindowTitle(QStringLiteral("Statut de l'opération"));
+    setWindowTitle(QCoreApplication::translate("TProgressDlgForm", "Statut de l'opération"));
     setFont(FormFont());
     QPalette p = palette();
     p.setColor(QPalette::Window, p.color(QPalette::Button));
@@ -47,7 +48,7 @@ TProgressDlgForm::TProgressDlgForm(QWidget* parent)
     BkgdPanel1->SetCaption(QStringLiteral("BkgdPanel1"));
     BkgdPanel1->UseFirstColor = false;
 
-    LabelProgress = new QLabel(QStringLiteral("Progression:"), BkgdPanel1);
+    LabelProgress = new QLabel(QCoreApplication::translate("TProgressDlgForm", "Progression:"), BkgdPanel1);
     LabelProgress->setObjectName(QStringLiteral("LabelProgress"));
     BkgdPanel1->PlaceChild(LabelProgress, 8, 8, 441, 13);
 
@@ -57,7 +58,8 @@ TProgressDlgForm::TProgressDlgForm(QWidget* parent)
     ProgressBar->SetBorderColor(palette().color(QPalette::Dark));
     ProgressBar->SetParams(0, 100);
 
-    BtCancel = new QPushButton(QIcon(CancelGlyph()), QStringLiteral("&Annuler"), BkgdPanel1);
+    BtCancel =
+        new QPushButton(QIcon(CancelGlyph()), QCoreApplication::translate("TProgressDlgForm", "&Annuler"), BkgdPanel1);
     BtCancel->setObjectName(QStringLiteral("BtCancel"));
     BtCancel->setIconSize(QSize(16, 16));
     BkgdPanel1->PlaceChild(BtCancel, 352, 22, 97, 25);
