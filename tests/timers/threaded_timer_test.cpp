@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,6 +14,7 @@
 #include "timers/threaded_timer.h"
 
 using testing_support::NowMs;
+using testing_support::ThreadCount;
 using testing_support::WaitUntil;
 using timers::TKelvoThreadTimer;
 using timers::TThreadedTimer;
@@ -56,14 +56,6 @@ private:
     bool left_ = false;
     std::thread watcher_;
 };
-
-// The process's thread count, from the kernel.
-int ThreadCount() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
-    return -1;
-}
 
 }  // namespace
 
