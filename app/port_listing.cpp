@@ -5,7 +5,9 @@
 #include <exception>
 #include <vector>
 
+#include "app/port_naming.h"
 #include "app/search_ports.h"
+#include "platform/format.h"
 
 namespace app {
 namespace {
@@ -15,16 +17,23 @@ constexpr const char* kSeparator = "  ";
 
 std::string AccessText(const platform::PortAccess& access) {
     switch (access.error) {
-    case 0:
-        return "may be opened";
-    case EACCES:
-    case EPERM:
-        return access.owner_group.empty() ? "permission denied"
-                                          : "permission denied (group '" + access.owner_group + "')";
     case ENOENT:
     case ENXIO:
     case ENODEV:
         return "no such device";
+    default:
+        break;
+    }
+    if (const std::string what = NotAPortText(access); !what.empty()) return what;
+    switch (access.error) {
+    case 0:
+        return "may be opened";
+    case EACCES:
+    case EPERM:
+        if (access.user_owns && (access.mode & 0600u) != 0600u)
+            return "permission denied (yours, mode " + platform::Format("%04o", access.mode) + ": chmod u+rw)";
+        return access.owner_group.empty() ? "permission denied"
+                                          : "permission denied (group '" + access.owner_group + "')";
     default:
         return std::string("cannot be opened: ") + std::strerror(access.error);
     }
@@ -39,10 +48,10 @@ std::string PortListingLine(const platform::SerialPortInfo& info, const platform
     };
     if (info.usb) {
         const platform::UsbAdapterInfo& usb = *info.usb;
-        add("USB " + usb.vendor_id + ":" + usb.product_id);
-        add(usb.manufacturer);
-        add(usb.product);
-        if (!usb.serial.empty()) add("serial " + usb.serial);
+        add(PrintableText("USB " + usb.vendor_id + ":" + usb.product_id));
+        add(PrintableText(usb.manufacturer));
+        add(PrintableText(usb.product));
+        if (!usb.serial.empty()) add("serial " + PrintableText(usb.serial));
     }
     add(info.by_id_link);
     add(AccessText(access));
@@ -60,7 +69,7 @@ int PrintPortList(std::FILE* out, std::FILE* errors) {
     const platform::SerialPortSysfs& sysfs = CurrentSearchPorts().sysfs;
     for (const std::string& port : ports) {
         const platform::SerialPortInfo info = platform::DescribeSerialPort(port, sysfs);
-        std::fprintf(out, "%s\n", PortListingLine(info, platform::CheckPortAccess(info.device_path)).c_str());
+        std::fprintf(out, "%s\n", PortListingLine(info, PortAccessOf(info.device_path)).c_str());
     }
     std::fflush(out);
     return 0;

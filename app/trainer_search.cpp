@@ -35,6 +35,7 @@ ProbeOutcome OutcomeOfOsError(int os_error) {
     case ENXIO:
         return ProbeOutcome::Missing;
     case ENOTTY:
+    case EISDIR:
         return ProbeOutcome::NotSerial;
     default:
         return ProbeOutcome::Failed;
@@ -56,15 +57,23 @@ std::string DescribeProbe(const PortProbe& probe) {
         return "opened, but no trainer answered";
     case ProbeOutcome::InUse:
         return "in use by another program";
-    case ProbeOutcome::PermissionDenied: {
-        const std::string path = platform::SerialDevicePath(probe.port);
-        return PermissionDeniedHint(path, platform::CheckPortAccess(path));
+    default:
+        break;
     }
+    // Refused, missing or failed: what the file is comes first, since no
+    // permission would change it.
+    const std::string path = platform::SerialDevicePath(probe.port);
+    const platform::PortAccess access = PortAccessOf(path);
+    if (probe.outcome != ProbeOutcome::Missing)
+        if (const std::string what = NotAPortText(access); !what.empty()) return what;
+    switch (probe.outcome) {
+    case ProbeOutcome::PermissionDenied:
+        return PermissionDeniedHint(path, access);
     case ProbeOutcome::Missing:
         return "no such device (unplugged?)";
     case ProbeOutcome::NotSerial:
-        return "not a serial port";
-    case ProbeOutcome::Failed:
+        return kNotASerialDevice;
+    default:
         break;
     }
     return "could not be opened: " + probe.error;
