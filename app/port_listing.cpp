@@ -30,7 +30,7 @@ std::string AccessText(const platform::PortAccess& access) {
         return "may be opened";
     case EACCES:
     case EPERM:
-        if (access.user_owns && (access.mode & 0600u) != 0600u)
+        if (ClosedToItsOwner(access))
             return "permission denied (yours, mode " + platform::Format("%04o", access.mode) + ": chmod u+rw)";
         return access.owner_group.empty() ? "permission denied"
                                           : "permission denied (group '" + access.owner_group + "')";

@@ -104,13 +104,17 @@ std::string NotAPortText(const platform::PortAccess& access) {
     return {};
 }
 
+bool ClosedToItsOwner(const platform::PortAccess& access) {
+    return access.user_owns && (access.mode & 0600u) != 0600u;
+}
+
 std::string PermissionDeniedHint(const std::string& device_path, const platform::PortAccess& access) {
     // The check lets this user in, yet the open was refused: neither a group
     // nor the file's mode is the cause.
     if (access.error == 0)
         return "permission denied: the system refused to open " + device_path +
                " although its permissions let you (a security policy or a container's device rules?)";
-    if (access.user_owns && (access.mode & 0600u) != 0600u)
+    if (ClosedToItsOwner(access))
         return "permission denied: " + device_path + " is yours, but its mode (" +
                platform::Format("%04o", access.mode) + ") keeps you from reading and writing it: chmod u+rw " +
                device_path;

@@ -31,6 +31,10 @@ inline constexpr const char* kOnANodevMount = "on a filesystem mounted nodev (de
 // may be a serial device.
 std::string NotAPortText(const platform::PortAccess& access);
 
+// The file is the user's own, but its mode takes the owner's reading or
+// writing away: the user can give it back (chmod u+rw).
+bool ClosedToItsOwner(const platform::PortAccess& access);
+
 // What to tell a user who may not open `device_path`: join the group that
 // owns it and log in again; only log in again when the group database has
 // the user in it already; give the file back its owner's rights when it is
