@@ -6,7 +6,9 @@
 #include <exception>
 #include <vector>
 
+#include "app/port_naming.h"
 #include "app/search_ports.h"
+#include "platform/format.h"
 
 namespace app {
 namespace {
@@ -16,19 +18,28 @@ constexpr const char* kSeparator = "  ";
 
 std::string AccessText(const platform::PortAccess& access) {
     switch (access.error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+        return QCoreApplication::translate("PortListing", "no such device").toStdString();
+    default:
+        break;
+    }
+    if (const std::string what = NotAPortText(access); !what.empty()) return what;
+    switch (access.error) {
     case 0:
         return QCoreApplication::translate("PortListing", "may be opened").toStdString();
     case EACCES:
     case EPERM:
+        if (ClosedToItsOwner(access))
+            return QCoreApplication::translate("PortListing", "permission denied (yours, mode %1: chmod u+rw)")
+                .arg(QString::fromStdString(platform::Format("%04o", access.mode)))
+                .toStdString();
         return access.owner_group.empty()
                    ? QCoreApplication::translate("PortListing", "permission denied").toStdString()
                    : QCoreApplication::translate("PortListing", "permission denied (group '%1')")
                          .arg(QString::fromStdString(access.owner_group))
                          .toStdString();
-    case ENOENT:
-    case ENXIO:
-    case ENODEV:
-        return QCoreApplication::translate("PortListing", "no such device").toStdString();
     default:
         return QCoreApplication::translate("PortListing", "cannot be opened: %1")
             .arg(QString::fromLocal8Bit(std::strerror(access.error)))
@@ -45,12 +56,12 @@ std::string PortListingLine(const platform::SerialPortInfo& info, const platform
     };
     if (info.usb) {
         const platform::UsbAdapterInfo& usb = *info.usb;
-        add("USB " + usb.vendor_id + ":" + usb.product_id);
-        add(usb.manufacturer);
-        add(usb.product);
+        add(PrintableText("USB " + usb.vendor_id + ":" + usb.product_id));
+        add(PrintableText(usb.manufacturer));
+        add(PrintableText(usb.product));
         if (!usb.serial.empty())
             add(QCoreApplication::translate("PortListing", "serial %1")
-                    .arg(QString::fromStdString(usb.serial))
+                    .arg(QString::fromStdString(PrintableText(usb.serial)))
                     .toStdString());
     }
     add(info.by_id_link);
@@ -73,7 +84,7 @@ int PrintPortList(std::FILE* out, std::FILE* errors) {
     const platform::SerialPortSysfs& sysfs = CurrentSearchPorts().sysfs;
     for (const std::string& port : ports) {
         const platform::SerialPortInfo info = platform::DescribeSerialPort(port, sysfs);
-        std::fprintf(out, "%s\n", PortListingLine(info, platform::CheckPortAccess(info.device_path)).c_str());
+        std::fprintf(out, "%s\n", PortListingLine(info, PortAccessOf(info.device_path)).c_str());
     }
     return 0;
 }

@@ -9,8 +9,9 @@
 namespace app {
 
 // One line (without its newline): the name; for a USB adapter its
-// vendor:product ids, manufacturer, product, serial number and by-id link;
-// then whether this user may open it, and if not the group that owns it.
+// vendor:product ids, manufacturer, product, serial number (control
+// characters escaped) and by-id link; then whether this user may open it,
+// and if not the group that owns it, or what the file is when it is no port.
 std::string PortListingLine(const platform::SerialPortInfo& info, const platform::PortAccess& access);
 
 // Prints a line per port of the search's list (search_ports.h). Returns the

@@ -38,6 +38,7 @@ ProbeOutcome OutcomeOfOsError(int os_error) {
     case ENXIO:
         return ProbeOutcome::Missing;
     case ENOTTY:
+    case EISDIR:
         return ProbeOutcome::NotSerial;
     default:
         return ProbeOutcome::Failed;
@@ -59,15 +60,23 @@ std::string DescribeProbe(const PortProbe& probe) {
         return QCoreApplication::translate("TrainerSearch", "opened, but no trainer answered").toStdString();
     case ProbeOutcome::InUse:
         return QCoreApplication::translate("TrainerSearch", "in use by another program").toStdString();
-    case ProbeOutcome::PermissionDenied: {
-        const std::string path = platform::SerialDevicePath(probe.port);
-        return PermissionDeniedHint(path, platform::CheckPortAccess(path));
+    default:
+        break;
     }
+    // Refused, missing or failed: what the file is comes first, since no
+    // permission would change it.
+    const std::string path = platform::SerialDevicePath(probe.port);
+    const platform::PortAccess access = PortAccessOf(path);
+    if (probe.outcome != ProbeOutcome::Missing)
+        if (const std::string what = NotAPortText(access); !what.empty()) return what;
+    switch (probe.outcome) {
+    case ProbeOutcome::PermissionDenied:
+        return PermissionDeniedHint(path, access);
     case ProbeOutcome::Missing:
         return QCoreApplication::translate("TrainerSearch", "no such device (unplugged?)").toStdString();
     case ProbeOutcome::NotSerial:
-        return QCoreApplication::translate("TrainerSearch", "not a serial port").toStdString();
-    case ProbeOutcome::Failed:
+        return QCoreApplication::translate("PortNaming", kNotASerialDevice).toStdString();
+    default:
         break;
     }
     return QCoreApplication::translate("TrainerSearch", "could not be opened: %1")

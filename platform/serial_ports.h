@@ -14,6 +14,8 @@ namespace platform {
 struct SerialPortSysfs {
     std::string tty_class = "/sys/class/tty";
     std::string serial_by_id = "/dev/serial/by-id";
+    // Every character device by number (major:minor), linked to its class.
+    std::string char_devices = "/sys/dev/char";
 };
 
 // What the USB device behind an adapter's tty says of itself (an empty text
@@ -39,16 +41,26 @@ struct SerialPortInfo {
 SerialPortInfo DescribeSerialPort(const std::string& port, const SerialPortSysfs& sysfs = {});
 
 // Whether this process may open a port's device file for reading and
-// writing, and if not, who owns the file.
+// writing, and if not, who owns the file and what it is.
 struct PortAccess {
     int error = 0;             // 0 = may open; else the errno the check gave
     std::string owner_group;   // the file's group, empty when unknown
     bool user_in_group = false;     // the group database lists the user in it
     bool process_has_group = false; // the process runs with that group
+    // A directory, a regular file, a FIFO, or a character device of another
+    // class than tty (/dev/null): nothing a serial line opens as.
+    bool not_serial_device = false;
+    // On a filesystem mounted nodev, where no device file opens, whatever its
+    // permissions say.
+    bool nodev_mount = false;
+    bool user_owns = false;    // the file belongs to this process's user
+    unsigned mode = 0;         // its permission bits (07777), 0 when unknown
 };
 
-// Checks without opening the device (the effective ids decide).
-PortAccess CheckPortAccess(const std::string& device_path);
+// Checks without opening the device (the effective ids decide); a device's
+// class is looked up in sysfs.char_devices, and one not listed there (a
+// pseudo-terminal) counts as a possible serial device.
+PortAccess CheckPortAccess(const std::string& device_path, const SerialPortSysfs& sysfs = {});
 
 // In the order found (unsorted). A missing sysfs directory throws
 // SerialDeviceError with errno.

@@ -6,6 +6,8 @@
 #include <limits.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -123,6 +125,14 @@ bool UserInGroupDatabase(gid_t gid) {
     return false;
 }
 
+// A character device whose class sysfs names, and it is not the tty class.
+bool CharDeviceOfAnotherClass(dev_t device, const std::string& char_devices) {
+    const std::string entry =
+        char_devices + "/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    const auto subsystem = RealPath(entry + "/subsystem");
+    return subsystem && BaseName(*subsystem) != "tty";
+}
+
 }  // namespace
 
 SerialPortInfo DescribeSerialPort(const std::string& port, const SerialPortSysfs& sysfs) {
@@ -140,11 +150,16 @@ SerialPortInfo DescribeSerialPort(const std::string& port, const SerialPortSysfs
     return info;
 }
 
-PortAccess CheckPortAccess(const std::string& device_path) {
+PortAccess CheckPortAccess(const std::string& device_path, const SerialPortSysfs& sysfs) {
     PortAccess access;
     if (::faccessat(AT_FDCWD, device_path.c_str(), R_OK | W_OK, AT_EACCESS) != 0) access.error = errno;
     struct stat st{};
     if (::stat(device_path.c_str(), &st) != 0) return access;
+    access.not_serial_device = !S_ISCHR(st.st_mode) || CharDeviceOfAnotherClass(st.st_rdev, sysfs.char_devices);
+    struct statvfs fs{};
+    access.nodev_mount = ::statvfs(device_path.c_str(), &fs) == 0 && (fs.f_flag & ST_NODEV) != 0;
+    access.user_owns = st.st_uid == ::geteuid();
+    access.mode = static_cast<unsigned>(st.st_mode) & 07777u;
     if (const group* g = ::getgrgid(st.st_gid)) access.owner_group = g->gr_name;
     access.process_has_group = ProcessHasGroup(st.st_gid);
     access.user_in_group = UserInGroupDatabase(st.st_gid);

@@ -205,9 +205,15 @@ void TCustomComPort::Close() {
     // may close the port too): that call finishes the job.
     if (!connected_ || closing_) return;
     closing_ = true;
+    // Until the device is closed; also when a step below throws.
     struct ClosingScope {
         bool& flag;
-        ~ClosingScope() { flag = false; }
+        bool held = true;
+        void End() {
+            if (held) flag = false;
+            held = false;
+        }
+        ~ClosingScope() { End(); }
     } closing_scope{closing_};
     ForEachLink([&](TComLink* link) {
         if (link->CTSChanged) link->CTSChanged(this, false);
@@ -238,6 +244,9 @@ void TCustomComPort::Close() {
     }
     CloseDevice();
     connected_ = false;
+    // The port is closed now: the after-close handlers may open it again,
+    // close that, and hear the answers to what they send.
+    closing_scope.End();
     ForEachLink([&](TComLink* link) {
         if (link->ConnectionChanged) link->ConnectionChanged(this, false);
     });

@@ -124,8 +124,9 @@ public:
 
     // ---- Properties -------------------------------------------------------
     bool Connected() const { return connected_; }
-    // A Close is under way: the port still reads as open while its wait for
-    // the event thread serves the dispatches handed over before it.
+    // A Close is under way and has not closed the device yet: the port still
+    // reads as open while its wait for the event thread serves the dispatches
+    // handed over before it. Over by the after-close notifications.
     bool Closing() const { return closing_; }
     void SetConnected(bool value);
     TBaudRate BaudRate() const { return baud_rate_; }

@@ -1,10 +1,12 @@
 #pragma once
 // Helpers shared by the test rooms: pumping the main thread until a condition
 // holds, with a deadline so a broken component fails instead of hanging; the
-// error a call raises; scopes for the decimal separator and the environment.
+// process's thread count; the error a call raises; scopes for the decimal
+// separator and the environment.
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,6 +28,14 @@ inline bool WaitUntil(const std::function<bool()>& pred, uint32_t timeout_ms) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
         platform::WaitForMessages(static_cast<uint32_t>(left < 10 ? left : 10));
     }
+}
+
+// The process's thread count, from the kernel.
+inline int ThreadCount() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
+    return -1;
 }
 
 // Monotonic milliseconds as a double, for measuring spans in tests.

@@ -271,6 +271,10 @@ Umgebung:
         <source>cannot list the serial ports: %1</source>
         <translation>die seriellen Schnittstellen lassen sich nicht auflisten: %1</translation>
     </message>
+    <message>
+        <source>permission denied (yours, mode %1: chmod u+rw)</source>
+        <translation>Zugriff verweigert (gehört Ihnen, Modus %1: chmod u+rw)</translation>
+    </message>
 </context>
 <context>
     <name>PortNaming</name>
@@ -293,6 +297,22 @@ Umgebung:
     <message>
         <source>permission denied: join the group &apos;%1&apos; that owns %2 (sudo usermod -aG %1 $USER), then log out and back in</source>
         <translation>Zugriff verweigert: treten Sie der Gruppe &apos;%1&apos; bei, der %2 gehört (sudo usermod -aG %1 $USER), dann ab- und wieder anmelden</translation>
+    </message>
+    <message>
+        <source>permission denied: the system refused to open %1 although its permissions let you (a security policy or a container&apos;s device rules?)</source>
+        <translation>Zugriff verweigert: das System hat das Öffnen von %1 abgelehnt, obwohl die Rechte es erlauben (eine Sicherheitsrichtlinie oder die Geräteregeln eines Containers?)</translation>
+    </message>
+    <message>
+        <source>permission denied: %1 is yours, but its mode (%2) keeps you from reading and writing it: chmod u+rw %1</source>
+        <translation>Zugriff verweigert: %1 gehört Ihnen, aber sein Modus (%2) verbietet Ihnen Lesen und Schreiben: chmod u+rw %1</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>kein serielles Gerät</translation>
+    </message>
+    <message>
+        <source>on a filesystem mounted nodev (device files there cannot be opened)</source>
+        <translation>auf einem mit nodev eingehängten Dateisystem (Gerätedateien lassen sich dort nicht öffnen)</translation>
     </message>
 </context>
 <context>
@@ -487,10 +507,6 @@ Umgebung:
     <message>
         <source>no such device (unplugged?)</source>
         <translation>Gerät nicht vorhanden (ausgesteckt?)</translation>
-    </message>
-    <message>
-        <source>not a serial port</source>
-        <translation>keine serielle Schnittstelle</translation>
     </message>
     <message>
         <source>could not be opened: %1</source>

@@ -266,6 +266,10 @@ Entorno:
         <source>cannot list the serial ports: %1</source>
         <translation>no se pueden listar los puertos serie: %1</translation>
     </message>
+    <message>
+        <source>permission denied (yours, mode %1: chmod u+rw)</source>
+        <translation>permiso denegado (es suyo, modo %1: chmod u+rw)</translation>
+    </message>
 </context>
 <context>
     <name>PortNaming</name>
@@ -288,6 +292,22 @@ Entorno:
     <message>
         <source>permission denied: join the group &apos;%1&apos; that owns %2 (sudo usermod -aG %1 $USER), then log out and back in</source>
         <translation>permiso denegado: únase al grupo &apos;%1&apos; propietario de %2 (sudo usermod -aG %1 $USER), luego cierre la sesión y vuelva a entrar</translation>
+    </message>
+    <message>
+        <source>permission denied: the system refused to open %1 although its permissions let you (a security policy or a container&apos;s device rules?)</source>
+        <translation>permiso denegado: el sistema se negó a abrir %1 aunque sus permisos se lo permiten (¿una política de seguridad o las reglas de dispositivos de un contenedor?)</translation>
+    </message>
+    <message>
+        <source>permission denied: %1 is yours, but its mode (%2) keeps you from reading and writing it: chmod u+rw %1</source>
+        <translation>permiso denegado: %1 es suyo, pero su modo (%2) le impide leerlo y escribirlo: chmod u+rw %1</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>no es un dispositivo serie</translation>
+    </message>
+    <message>
+        <source>on a filesystem mounted nodev (device files there cannot be opened)</source>
+        <translation>en un sistema de archivos montado nodev (allí no se pueden abrir archivos de dispositivo)</translation>
     </message>
 </context>
 <context>
@@ -482,10 +502,6 @@ Entorno:
     <message>
         <source>no such device (unplugged?)</source>
         <translation>el dispositivo no existe (¿desconectado?)</translation>
-    </message>
-    <message>
-        <source>not a serial port</source>
-        <translation>no es un puerto serie</translation>
     </message>
     <message>
         <source>could not be opened: %1</source>

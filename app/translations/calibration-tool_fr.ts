@@ -41,7 +41,7 @@
     </message>
     <message>
         <source>No settings file: WINEPREFIX is set to &quot;%1&quot;, which is not an absolute path: Wine does not use it, and no Wine prefix is read.</source>
-        <translation>Pas de fichier de réglages : WINEPREFIX vaut &quot;%1&quot;, qui n&apos;est pas un chemin absolu : Wine ne l&apos;utilise pas, et aucun préfixe Wine n&apos;est lu.</translation>
+        <translation>Pas de fichier de réglages&#xa0;: WINEPREFIX vaut &quot;%1&quot;, qui n&apos;est pas un chemin absolu&#xa0;: Wine ne l&apos;utilise pas, et aucun préfixe Wine n&apos;est lu.</translation>
     </message>
 </context>
 <context>
@@ -146,11 +146,11 @@ Environnement&#xa0;:
     </message>
     <message>
         <source>--demo searches only its own simulated trainer: it cannot be combined with --port</source>
-        <translation>--demo ne cherche que son propre home trainer simulé : il ne peut pas être combiné avec --port</translation>
+        <translation>--demo ne cherche que son propre home trainer simulé&#xa0;: il ne peut pas être combiné avec --port</translation>
     </message>
     <message>
         <source>cannot write to standard output: %1</source>
-        <translation>impossible d&apos;écrire sur la sortie standard : %1</translation>
+        <translation>impossible d&apos;écrire sur la sortie standard&#xa0;: %1</translation>
     </message>
 </context>
 <context>
@@ -268,6 +268,10 @@ Environnement&#xa0;:
         <source>cannot list the serial ports: %1</source>
         <translation>impossible de lister les ports série&#xa0;: %1</translation>
     </message>
+    <message>
+        <source>permission denied (yours, mode %1: chmod u+rw)</source>
+        <translation>permission refusée (à vous, mode %1&#xa0;: chmod u+rw)</translation>
+    </message>
 </context>
 <context>
     <name>PortNaming</name>
@@ -290,6 +294,22 @@ Environnement&#xa0;:
     <message>
         <source>permission denied: join the group &apos;%1&apos; that owns %2 (sudo usermod -aG %1 $USER), then log out and back in</source>
         <translation>permission refusée&#xa0;: rejoignez le groupe &apos;%1&apos; propriétaire de %2 (sudo usermod -aG %1 $USER), puis déconnectez-vous et reconnectez-vous</translation>
+    </message>
+    <message>
+        <source>permission denied: the system refused to open %1 although its permissions let you (a security policy or a container&apos;s device rules?)</source>
+        <translation>permission refusée&#xa0;: le système a refusé d&apos;ouvrir %1 bien que ses droits vous le permettent (une politique de sécurité ou les règles de périphériques d&apos;un conteneur&#xa0;?)</translation>
+    </message>
+    <message>
+        <source>permission denied: %1 is yours, but its mode (%2) keeps you from reading and writing it: chmod u+rw %1</source>
+        <translation>permission refusée&#xa0;: %1 est à vous, mais son mode (%2) vous empêche de le lire et de l&apos;écrire&#xa0;: chmod u+rw %1</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>pas un périphérique série</translation>
+    </message>
+    <message>
+        <source>on a filesystem mounted nodev (device files there cannot be opened)</source>
+        <translation>sur un système de fichiers monté nodev (les fichiers de périphérique n&apos;y peuvent pas être ouverts)</translation>
     </message>
 </context>
 <context>
@@ -486,10 +506,6 @@ Environnement&#xa0;:
         <translation>périphérique absent (débranché&#xa0;?)</translation>
     </message>
     <message>
-        <source>not a serial port</source>
-        <translation>pas un port série</translation>
-    </message>
-    <message>
         <source>could not be opened: %1</source>
         <translation>ouverture impossible&#xa0;: %1</translation>
     </message>
@@ -549,11 +565,11 @@ Environnement&#xa0;:
     <name>WindowSystem</name>
     <message>
         <source>no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set): the window cannot open; --help and --list-ports work without one</source>
-        <translation>pas de session graphique (ni DISPLAY ni WAYLAND_DISPLAY ne sont définis) : la fenêtre ne peut pas s&apos;ouvrir ; --help et --list-ports fonctionnent sans</translation>
+        <translation>pas de session graphique (ni DISPLAY ni WAYLAND_DISPLAY ne sont définis)&#xa0;: la fenêtre ne peut pas s&apos;ouvrir&#xa0;; --help et --list-ports fonctionnent sans</translation>
     </message>
     <message>
         <source>cannot reach the graphical session (%1): the window cannot open</source>
-        <translation>impossible de joindre la session graphique (%1) : la fenêtre ne peut pas s&apos;ouvrir</translation>
+        <translation>impossible de joindre la session graphique (%1)&#xa0;: la fenêtre ne peut pas s&apos;ouvrir</translation>
     </message>
     <message>
         <source>%1 unset</source>
@@ -564,7 +580,7 @@ Environnement&#xa0;:
     <name>WireTrace</name>
     <message>
         <source>cannot open the trace file %1: %2</source>
-        <translation>impossible d&apos;ouvrir le fichier de trace %1 : %2</translation>
+        <translation>impossible d&apos;ouvrir le fichier de trace %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>nothing reads this FIFO yet (start its reader first)</source>
@@ -576,7 +592,7 @@ Environnement&#xa0;:
     </message>
     <message>
         <source>cannot write the trace to %1: %2; tracing stops</source>
-        <translation>impossible d&apos;écrire la trace dans %1 : %2 ; le traçage s&apos;arrête</translation>
+        <translation>impossible d&apos;écrire la trace dans %1&#xa0;: %2&#xa0;; le traçage s&apos;arrête</translation>
     </message>
 </context>
 </TS>

@@ -267,6 +267,10 @@ Ambiente:
         <source>cannot list the serial ports: %1</source>
         <translation>impossibile elencare le porte seriali: %1</translation>
     </message>
+    <message>
+        <source>permission denied (yours, mode %1: chmod u+rw)</source>
+        <translation>permesso negato (dell&apos;utente, modo %1: chmod u+rw)</translation>
+    </message>
 </context>
 <context>
     <name>PortNaming</name>
@@ -289,6 +293,22 @@ Ambiente:
     <message>
         <source>permission denied: join the group &apos;%1&apos; that owns %2 (sudo usermod -aG %1 $USER), then log out and back in</source>
         <translation>permesso negato: entrare nel gruppo &apos;%1&apos; proprietario di %2 (sudo usermod -aG %1 $USER), poi uscire e accedere di nuovo</translation>
+    </message>
+    <message>
+        <source>permission denied: the system refused to open %1 although its permissions let you (a security policy or a container&apos;s device rules?)</source>
+        <translation>permesso negato: il sistema ha rifiutato di aprire %1 anche se i suoi permessi lo consentono (una politica di sicurezza o le regole dei dispositivi di un container?)</translation>
+    </message>
+    <message>
+        <source>permission denied: %1 is yours, but its mode (%2) keeps you from reading and writing it: chmod u+rw %1</source>
+        <translation>permesso negato: %1 appartiene all&apos;utente, ma il suo modo (%2) ne impedisce lettura e scrittura: chmod u+rw %1</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>non è un dispositivo seriale</translation>
+    </message>
+    <message>
+        <source>on a filesystem mounted nodev (device files there cannot be opened)</source>
+        <translation>su un filesystem montato nodev (lì i file di dispositivo non si possono aprire)</translation>
     </message>
 </context>
 <context>
@@ -483,10 +503,6 @@ Ambiente:
     <message>
         <source>no such device (unplugged?)</source>
         <translation>dispositivo inesistente (scollegato?)</translation>
-    </message>
-    <message>
-        <source>not a serial port</source>
-        <translation>non è una porta seriale</translation>
     </message>
     <message>
         <source>could not be opened: %1</source>

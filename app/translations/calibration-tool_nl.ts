@@ -267,6 +267,10 @@ Omgeving:
         <source>cannot list the serial ports: %1</source>
         <translation>de seriële poorten kunnen niet worden opgesomd: %1</translation>
     </message>
+    <message>
+        <source>permission denied (yours, mode %1: chmod u+rw)</source>
+        <translation>toegang geweigerd (van u, modus %1: chmod u+rw)</translation>
+    </message>
 </context>
 <context>
     <name>PortNaming</name>
@@ -289,6 +293,22 @@ Omgeving:
     <message>
         <source>permission denied: join the group &apos;%1&apos; that owns %2 (sudo usermod -aG %1 $USER), then log out and back in</source>
         <translation>toegang geweigerd: word lid van de groep &apos;%1&apos; die eigenaar is van %2 (sudo usermod -aG %1 $USER), meld u daarna af en weer aan</translation>
+    </message>
+    <message>
+        <source>permission denied: the system refused to open %1 although its permissions let you (a security policy or a container&apos;s device rules?)</source>
+        <translation>toegang geweigerd: het systeem weigerde %1 te openen, hoewel de rechten het toestaan (een beveiligingsbeleid of de apparaatregels van een container?)</translation>
+    </message>
+    <message>
+        <source>permission denied: %1 is yours, but its mode (%2) keeps you from reading and writing it: chmod u+rw %1</source>
+        <translation>toegang geweigerd: %1 is van u, maar de modus (%2) verhindert lezen en schrijven: chmod u+rw %1</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>geen serieel apparaat</translation>
+    </message>
+    <message>
+        <source>on a filesystem mounted nodev (device files there cannot be opened)</source>
+        <translation>op een bestandssysteem met nodev gekoppeld (apparaatbestanden kunnen daar niet open)</translation>
     </message>
 </context>
 <context>
@@ -483,10 +503,6 @@ Omgeving:
     <message>
         <source>no such device (unplugged?)</source>
         <translation>apparaat bestaat niet (losgekoppeld?)</translation>
-    </message>
-    <message>
-        <source>not a serial port</source>
-        <translation>geen seriële poort</translation>
     </message>
     <message>
         <source>could not be opened: %1</source>

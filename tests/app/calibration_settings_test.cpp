@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -180,7 +182,8 @@ TEST(CalibrationSettings, OriginNoteNamesTheFileReadOrEveryPlaceLookedAt) {
     std::filesystem::remove(config);
     std::filesystem::create_directories(config);
     EXPECT_EQ(SettingsOriginNote(),
-              "The settings file " + config + " exists but cannot be read (Is a directory): every key counts as absent.");
+              "The settings file " + config + " exists but cannot be read (" + std::strerror(EISDIR) +
+                  "): every key counts as absent.");
 
     ::setenv("CALIBRATION_TOOL_SETTINGS", (places.Home() / "gone.reg").c_str(), 1);
     EXPECT_EQ(SettingsOriginNote(), "No settings file: " + (places.Home() / "gone.reg").string() +
@@ -292,9 +295,9 @@ TEST(CalibrationSettings, TheSettingsOptionNamesTheOnlyFileRead) {
         std::function<void()> make;
         std::optional<std::string> refused;
     } cases[] = {
-        {"not there", [] {}, "cannot read the settings file '" + named + "' (--settings): No such file or directory"},
+        {"not there", [] {}, "cannot read the settings file '" + named + "' (--settings): " + std::strerror(ENOENT)},
         {"a folder", [&] { std::filesystem::create_directories(named); },
-         "cannot read the settings file '" + named + "' (--settings): Is a directory"},
+         "cannot read the settings file '" + named + "' (--settings): " + std::strerror(EISDIR)},
         {"a Wine registry", [&] {
              std::filesystem::remove_all(named);
              ScopedSettingsPlaces::Write(named, WineRegistry(WineKey("Software\\Corvane\\Branzo\\AppPath") +

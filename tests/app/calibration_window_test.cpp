@@ -26,6 +26,9 @@ protected:
         form.ResistanceLevels = {100, 60, 5};
         // No survey timer: these tests drive the handlers themselves.
         form.qdv->SetConnectionSurvey(false);
+        // Speeds print with a point whatever the user's locale; a test of
+        // the comma sets it itself.
+        platform::SetDecimalSeparator('.');
     }
     void TearDown() override { platform::SetDecimalSeparator(0); }
 

@@ -12,7 +12,7 @@ namespace testing_support {
 
 inline platform::SerialPortSysfs FakeSysfs() {
     const std::string root = std::string(QUARIX_PLATFORM_FIXTURES) + "/sysfs";
-    return {root + "/class/tty", root + "/dev/serial/by-id"};
+    return {root + "/class/tty", root + "/dev/serial/by-id", root + "/dev/char"};
 }
 
 class ScopedSearchPorts {

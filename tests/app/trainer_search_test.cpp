@@ -3,16 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <grp.h>
-#include <poll.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 
 #include "app/calibration_window.h"
+#include "app/port_listing.h"
+#include "app/port_naming.h"
 #include "app/qt_message_pump.h"
+#include "child_process.h"
 #include "dialog_responder.h"
 #include "port_fixture.h"
 #include "search_ports_fixture.h"
@@ -122,7 +127,12 @@ TEST_F(SearchTest, PortsThatCannotBeOpenedAreSkippedSilently) {
     HeldPort other_program(busy.Name());
     ASSERT_TRUE(other_program.Held());
     auto console = StartConsole(folder_, "trainer", 6);
-    ScopedPortList ports(busy.Name() + "," + folder_.Path("missing") + "," + folder_.Path("trainer") + ",/dev/null");
+    // Neither a folder nor a plain file is a port.
+    const std::string folder = folder_.Path("a-folder"), plain = folder_.Path("plain");
+    std::filesystem::create_directory(folder);
+    std::ofstream(plain) << "text";
+    ScopedPortList ports(busy.Name() + "," + folder_.Path("missing") + "," + folder_.Path("trainer") + ",/dev/null," +
+                         folder + "," + plain);
     DialogResponder no_dialog_expected;
     app::TrainerSearchReport report;
 
@@ -130,14 +140,17 @@ TEST_F(SearchTest, PortsThatCannotBeOpenedAreSkippedSilently) {
 
     EXPECT_EQ(qdv().Version(), 6);
     EXPECT_TRUE(no_dialog_expected.Seen().empty());
-    ASSERT_EQ(report.ports.size(), 4u);
+    ASSERT_EQ(report.ports.size(), 6u);
     EXPECT_EQ(report.ports[0].port, "/dev/null");
     EXPECT_EQ(report.ports[0].outcome, ProbeOutcome::NotSerial);
-    EXPECT_EQ(report.ports[1].outcome, ProbeOutcome::InUse);
-    EXPECT_EQ(report.ports[2].outcome, ProbeOutcome::Missing);
+    EXPECT_EQ(report.ports[1].outcome, ProbeOutcome::NotSerial);  // the folder
+    EXPECT_EQ(report.ports[2].outcome, ProbeOutcome::InUse);
+    EXPECT_EQ(report.ports[3].outcome, ProbeOutcome::Missing);
+    EXPECT_EQ(report.ports[4].outcome, ProbeOutcome::NotSerial);  // the plain file
     const std::string text = app::NoTrainerText(report);
     EXPECT_NE(text.find(busy.Name() + ": in use by another program"), std::string::npos) << text;
-    EXPECT_NE(text.find("/dev/null: not a serial port"), std::string::npos) << text;
+    for (const std::string& not_a_port : {std::string("/dev/null"), folder, plain})
+        EXPECT_NE(text.find(not_a_port + ": not a serial device\n"), std::string::npos) << text;
     EXPECT_NE(text.find(folder_.Path("missing") + ": no such device"), std::string::npos) << text;
 }
 
@@ -164,21 +177,25 @@ TEST(NoTrainerText, SaysWhatToFixForEachPort) {
     ASSERT_GE(fd, 0);
     ::close(fd);
     ScopedSearchPorts fake_sysfs({});
+    console_sim::PseudoTerminal ours;
+    ours.Open();
     app::TrainerSearchReport report;
     report.ports = {{"ttyUSB0", ProbeOutcome::NoAnswer, {}},
                     {pattern, ProbeOutcome::PermissionDenied, {}},
+                    {ours.SlaveName(), ProbeOutcome::PermissionDenied, {}},
                     {"ttyS4", ProbeOutcome::Failed, "Unable to apply the settings"}};
     const std::string text = app::NoTrainerText(report);
     ::unlink(pattern);
-    const std::string group = ::getgrgid(::getgid())->gr_name;
     // Named as the rider knows the adapter.
     EXPECT_NE(text.find("ttyUSB0 (FT232R USB UART, serial A50285BI): opened, but no trainer answered"),
               std::string::npos)
         << text;
-    // The file is ours, in our own group: joining a group cannot help (and
-    // root's group is never advised).
-    EXPECT_NE(text.find(std::string(pattern) + ": permission denied: " + pattern +
-                        " is not open to users (it belongs to the group '" + group + "')"),
+    // A plain file is no port, whatever its permissions.
+    EXPECT_NE(text.find(std::string(pattern) + ": not a serial device\n"), std::string::npos) << text;
+    // A device whose permissions let us in, refused all the same: neither a
+    // group nor its mode is to blame.
+    EXPECT_NE(text.find(ours.SlaveName() + ": permission denied: the system refused to open " + ours.SlaveName() +
+                        " although its permissions let you"),
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("usermod"), std::string::npos) << text;
@@ -187,7 +204,7 @@ TEST(NoTrainerText, SaysWhatToFixForEachPort) {
     // A long list is cut short.
     for (int i = 0; i < 30; ++i) report.ports.push_back({"ttyS" + std::to_string(10 + i), ProbeOutcome::Missing, {}});
     const std::string long_text = app::NoTrainerText(report);
-    EXPECT_NE(long_text.find("... and 21 more"), std::string::npos) << long_text;
+    EXPECT_NE(long_text.find("... and 22 more"), std::string::npos) << long_text;
     EXPECT_EQ(long_text.find("ttyS39"), std::string::npos);
 }
 
@@ -231,63 +248,35 @@ TEST_F(SearchTest, AFailingPortListLeavesTheSearchWithTheDialogClosed) {
 
 namespace {
 
-// Probes `port` as the search does, in a child process that first becomes
-// `nobody` when the tests run as root (root opens every device), and returns
-// what the retry dialog would say of it ("" when the child failed).
+// Probes `port` as the search does, in a child process that is not root
+// (root opens every device), and returns what the retry dialog would say of
+// it ("" when the child failed).
 std::string ProbeAsUnprivilegedUser(const std::string& port) {
-    int fds[2];
-    if (::pipe(fds) != 0) return {};
-    const pid_t child = ::fork();
-    if (child < 0) return {};
-    if (child == 0) {
-        ::close(fds[0]);
-        if (::geteuid() == 0) {
-            const gid_t nogroup = 65534;
-            if (::setgroups(0, nullptr) != 0 || ::setgid(nogroup) != 0 || ::setuid(65534) != 0) ::_exit(3);
-        }
-        std::string text;
-        {
-            device::TQuarixDevice device;
-            device.Port()->SetPort(port);
-            app::PortProbe probe;
-            const bool found = app::ProbePort(device, 100, &probe);
-            app::TrainerSearchReport report;
-            report.ports.push_back(probe);
-            text = (found ? "found|" : probe.outcome == ProbeOutcome::PermissionDenied ? "denied|" : "other|") +
-                   app::NoTrainerText(report);
-        }
-        const char* data = text.data();
-        for (size_t left = text.size(); left > 0;) {
-            const ssize_t n = ::write(fds[1], data, left);
-            if (n <= 0) break;
-            data += n;
-            left -= static_cast<size_t>(n);
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string out;
-    char buffer[512];
-    pollfd p{fds[0], POLLIN, 0};
-    while (::poll(&p, 1, 30000) > 0) {
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-        if (n <= 0) break;
-        out.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
-    return out;
+    const std::optional<std::string> seen = AsUnprivilegedUser([&] {
+        device::TQuarixDevice device;
+        device.Port()->SetPort(port);
+        app::PortProbe probe;
+        const bool found = app::ProbePort(device, 100, &probe);
+        app::TrainerSearchReport report;
+        report.ports.push_back(probe);
+        const char* kind = found ? "found|" : probe.outcome == ProbeOutcome::PermissionDenied ? "denied|" : "other|";
+        return kind + app::NoTrainerText(report);
+    });
+    return seen.value_or("");
 }
 
 }  // namespace
 
 TEST(SearchPermission, APortTheUserMayNotOpenIsSkippedWithWhatToDo) {
     ScopedSearchPorts fake_sysfs({});
-    console_sim::PseudoTerminal tty_port, serial_group_port;
+    console_sim::PseudoTerminal tty_port, serial_group_port, own_port;
     tty_port.Open();
     serial_group_port.Open();
+    own_port.Open();
+    // The user's own device, its owner's rights taken away: chmod, not the
+    // administrator, gives them back.
+    const std::string own_hint = own_port.SlaveName() + " is yours, but its mode (0066) keeps you from reading and "
+                                                        "writing it: chmod u+rw " + own_port.SlaveName();
     // getgrnam's answer is overwritten by the next call: keep the numbers.
     const group* found = ::getgrnam("dialout");
     const bool has_dialout = found != nullptr;
@@ -312,11 +301,12 @@ TEST(SearchPermission, APortTheUserMayNotOpenIsSkippedWithWhatToDo) {
                              "join the group 'dialout' that owns " + serial_group_port.SlaveName() +
                                  " (sudo usermod -aG dialout $USER), then log out and back in"});
         }
-    } else {
-        // Our own pseudo-terminal, closed to everyone: its group is ours.
-        ASSERT_EQ(::chmod(tty_port.SlaveName().c_str(), 0), 0);
-        cases.push_back({tty_port.SlaveName(), "is not open to users (it belongs to the group '"});
+        ASSERT_EQ(::chown(own_port.SlaveName().c_str(), Unprivileged().uid, tty), 0);
     }
+    // (A user cannot make a device that is not theirs: the other hints are
+    // left to the table of PortNaming.ThePermissionHintFitsTheGroup then.)
+    ASSERT_EQ(::chmod(own_port.SlaveName().c_str(), 0066), 0);
+    cases.push_back({own_port.SlaveName(), own_hint});
     for (const Case& c : cases) {
         const std::string answer = ProbeAsUnprivilegedUser(c.port);
         ASSERT_FALSE(answer.empty()) << c.port << ": the child failed";
@@ -327,4 +317,36 @@ TEST(SearchPermission, APortTheUserMayNotOpenIsSkippedWithWhatToDo) {
             EXPECT_EQ(answer.find("usermod"), std::string::npos) << answer;
         }
     }
+}
+
+// A terminal's device file on a filesystem mounted nodev opens for nobody,
+// root included, whatever its mode: the port listing and the retry dialog
+// say where it lies instead of blaming permissions.
+TEST(SearchPermission, ADeviceOnANodevFilesystemIsSaidToBeThere) {
+    console_sim::PseudoTerminal tty;
+    tty.Open();
+    struct stat st{};
+    ASSERT_EQ(::stat(tty.SlaveName().c_str(), &st), 0);
+    const std::optional<std::string> seen = OnNodevMount(st.st_rdev, [](const std::string& node) {
+        ScopedSearchPorts chosen({node});
+        char* text = nullptr;
+        size_t size = 0;
+        std::FILE* out = ::open_memstream(&text, &size);
+        app::PrintPortList(out, stderr);
+        std::fclose(out);
+        const std::string listing = text;
+        std::free(text);
+        device::TQuarixDevice device;
+        device.Port()->SetPort(node);
+        app::PortProbe probe;
+        app::ProbePort(device, 100, &probe);
+        app::TrainerSearchReport report;
+        report.ports.push_back(probe);
+        return listing + app::NoTrainerText(report);
+    });
+    ASSERT_TRUE(seen.has_value()) << "the child failed";
+    if (seen->rfind(kCannotMount, 0) == 0) GTEST_SKIP() << *seen;
+    EXPECT_NE(seen->find("/ttyNODEV0  " + std::string(app::kOnANodevMount) + "\n"), std::string::npos) << *seen;
+    EXPECT_NE(seen->find("/ttyNODEV0: " + std::string(app::kOnANodevMount) + "\n"), std::string::npos) << *seen;
+    EXPECT_EQ(seen->find("permission"), std::string::npos) << *seen;
 }

@@ -253,3 +253,25 @@ TEST(ConsoleIdentify, AStoredLongFrameVersionIdentifiesOnShortFramesThenReadsLon
     EXPECT_EQ(d.Framer()->Size(), 10);
     EXPECT_TRUE(WaitUntil([&] { return RollDecodedSince(log, 0, RollPer100Ms(d, 25)); }, 5000));
 }
+
+// The port's after-close notice comes once the port is closed: a handler
+// there that opens it again and identifies hears the console's answer.
+TEST(ConsoleIdentify, AnAfterCloseHandlerThatReopensThePortFindsTheConsole) {
+    ConsoleSimulator sim(Console(5, 20));
+    sim.Start();
+    TQuarixDevice d;
+    d.SetComPortPort(sim.SlavePath());
+    d.Port()->Open();
+    int handled = 0;
+    d.OnComPortAfterClose = [&](platform::TObject*) {
+        if (handled++) return;
+        d.Port()->Open();
+        platform::WaitProcessing(200);
+        d.Identify(100);
+    };
+    d.Port()->Close();
+    EXPECT_EQ(handled, 1);
+    EXPECT_TRUE(d.Port()->Connected());
+    EXPECT_TRUE(d.Connected());
+    EXPECT_EQ(d.Version(), 5);
+}

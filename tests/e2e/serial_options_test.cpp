@@ -235,3 +235,25 @@ TEST(SerialOptions, TheTraceIsWrittenWhenTheUserGivesUpTheSearch) {
     EXPECT_EQ(closed, 3) << text.str();
     EXPECT_EQ(asked, 9) << text.str();
 }
+
+// What the machine itself says a file is: /dev/null is of the mem class in
+// its sysfs; a folder and a plain file are no devices at all.
+TEST(SerialOptions, ListPortsSaysWhichNamesAreNoSerialDevices) {
+    Folder folder;
+    SilentPort port(folder, "a-port");
+    const std::string plain = folder.Path("b-plain"), sub = folder.Path("c-folder");
+    std::ofstream(plain) << "text\n";
+    std::filesystem::create_directory(sub);
+    tool_driver::Process tool(tool_path, {"--list-ports"},
+                              {{"QT_QPA_PLATFORM", "offscreen"},
+                               {"CALIBRATION_TOOL_PORTS", port.Name() + "," + plain + "," + sub + ",/dev/null"}},
+                              folder.Path("list.log"));
+    const auto status = tool.Wait(30s);
+    ASSERT_TRUE(status) << tool.Output();
+    ASSERT_TRUE(WIFEXITED(*status)) << tool.Output();
+    EXPECT_EQ(WEXITSTATUS(*status), 0) << tool.Output();
+    EXPECT_EQ(Lines(tool.Output()),
+              (std::vector<std::string>{"/dev/null  not a serial device", port.Name() + "  may be opened",
+                                        plain + "  not a serial device", sub + "  not a serial device"}))
+        << tool.Output();
+}

@@ -1,17 +1,23 @@
 // What sysfs tells about a port, read from a small fake tree
 // (fixtures/sysfs: an FTDI adapter, a CDC-ACM board without a serial number,
-// a main-board UART, a virtual console, and their /dev/serial/by-id links).
+// an adapter whose descriptor strings hold terminal control codes, a
+// main-board UART, a virtual console, their /dev/serial/by-id links, and
+// /dev/null's class), and what the device file is and who may open it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "child_process.h"
 #include "platform/serial_ports.h"
+#include "tools/console_sim/pseudo_terminal.h"
 
 namespace platform {
 namespace {
@@ -20,12 +26,16 @@ namespace fs = std::filesystem;
 
 const fs::path kFake = fs::path(QUARIX_PLATFORM_FIXTURES) / "sysfs";
 
-SerialPortSysfs FakeSysfs() { return {(kFake / "class" / "tty").string(), (kFake / "dev" / "serial" / "by-id").string()}; }
+// The tree stands for /sys and /dev/serial at once: dev/char is /sys/dev/char.
+SerialPortSysfs FakeSysfs() {
+    return {(kFake / "class" / "tty").string(), (kFake / "dev" / "serial" / "by-id").string(),
+            (kFake / "dev" / "char").string()};
+}
 
 TEST(SerialPortInfoTest, TheFakeTreeListsTheTtysWithHardware) {
     std::vector<std::string> names = SystemSerialPorts(FakeSysfs().tty_class);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"ttyACM0", "ttyS0", "ttyUSB0"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"ttyACM0", "ttyS0", "ttyUSB0", "ttyUSB1"}));
 }
 
 TEST(SerialPortInfoTest, DescribesEachKindOfPort) {
@@ -41,6 +51,10 @@ TEST(SerialPortInfoTest, DescribesEachKindOfPort) {
         // The device link names the interface; the USB device is its parent.
         {"ttyACM0", true, {"2341", "0043", "Arduino (www.arduino.cc)", "Arduino Uno", ""},
          "usb-Arduino__www.arduino.cc__0043_-if00"},
+        // The strings as the kernel hands them over, control codes and all:
+        // printing them safely is the printer's business.
+        {"ttyUSB1", true, {"1a86", "7523", "\x1b]0;owned\x07QinHeng", "Contr\xc3\xb4leur\x1b[2J\x1b[H USB",
+                           "\xc2\x9b" "31m42\\7"}, ""},
         {"ttyS0", false, {}, ""},
         {"tty1", false, {}, ""},          // no device link
         {"ttyUSB9", false, {}, ""},       // not listed at all
@@ -86,21 +100,80 @@ TEST(SerialPortInfoTest, AMissingTreeGivesTheNamesAlone) {
     EXPECT_FALSE(DescribeSerialPort("", FakeSysfs()).usb.has_value());
 }
 
+// What a file is, found without opening it: a directory, a plain file or a
+// device of another class is no serial device; one on a filesystem mounted
+// nodev opens for nobody.
 TEST(SerialPortInfoTest, AccessIsCheckedWithoutOpening) {
     char pattern[] = "/tmp/port-access-XXXXXX";
-    const int fd = ::mkstemp(pattern);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    PortAccess open_to_us = CheckPortAccess(pattern);
-    EXPECT_EQ(open_to_us.error, 0);
-    EXPECT_FALSE(open_to_us.owner_group.empty());
-    // The file was made with our own group.
-    EXPECT_TRUE(open_to_us.process_has_group);
-    ::unlink(pattern);
+    const std::string dir = ::mkdtemp(pattern);
+    const std::string plain = dir + "/plain";
+    std::ofstream(plain) << "";
+    ::chmod(plain.c_str(), 0640);
+    console_sim::PseudoTerminal pty;
+    pty.Open();
+    ::chmod(pty.SlaveName().c_str(), 0620);
+    struct Case {
+        const char* what;
+        std::string path;
+        SerialPortSysfs sysfs;
+        std::string expected;  // error, not a serial device, nodev, mode
+    };
+    const SerialPortSysfs unknown{"/nonexistent/tty", "/nonexistent/by-id", "/nonexistent/char"};
+    const Case cases[] = {
+        {"a pseudo-terminal", pty.SlaveName(), FakeSysfs(), "0 serial dev 0620"},
+        {"a plain file", plain, FakeSysfs(), "0 not-serial dev 0640"},
+        {"a folder", dir, FakeSysfs(), "0 not-serial dev 0700"},
+        {"/dev/null, of the mem class", "/dev/null", FakeSysfs(), "0 not-serial dev 0666"},
+        // A device the tree does not know might be a terminal.
+        {"/dev/null, unknown", "/dev/null", unknown, "0 serial dev 0666"},
+        {"missing", dir + "/gone", FakeSysfs(), std::to_string(ENOENT) + " serial dev 0000"},
+    };
+    auto describe = [](const PortAccess& a) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", a.mode);
+        return std::to_string(a.error) + (a.not_serial_device ? " not-serial" : " serial") +
+               (a.nodev_mount ? " nodev " : " dev ") + mode;
+    };
+    for (const Case& c : cases) EXPECT_EQ(describe(CheckPortAccess(c.path, c.sysfs)), c.expected) << c.what;
 
-    const PortAccess missing = CheckPortAccess(pattern);
-    EXPECT_EQ(missing.error, ENOENT);
-    EXPECT_TRUE(missing.owner_group.empty());
+    const PortAccess ours = CheckPortAccess(plain, FakeSysfs());
+    EXPECT_TRUE(ours.user_owns);
+    EXPECT_FALSE(ours.owner_group.empty());
+    EXPECT_TRUE(ours.process_has_group);  // made with our own group
+    EXPECT_TRUE(CheckPortAccess(dir + "/gone").owner_group.empty());
+
+    // As a user who is not root: no rights is EACCES, and a file of the
+    // user's own says so.
+    const int denied_file = ::open((dir + "/closed").c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(denied_file, 0);
+    ::close(denied_file);
+    ::chmod(dir.c_str(), 0755);
+    const std::string closed = dir + "/closed";
+    ::chmod(closed.c_str(), 0);
+    ::chmod(pty.SlaveName().c_str(), 0066);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(pty.SlaveName().c_str(), testing_support::Unprivileged().uid, -1), 0);
+    }
+    const auto as_user = testing_support::AsUnprivilegedUser([&] {
+        const PortAccess none = CheckPortAccess(closed, FakeSysfs());
+        const PortAccess own = CheckPortAccess(pty.SlaveName(), FakeSysfs());
+        return std::to_string(none.error) + (none.user_owns ? " own" : " other's") + " | " +
+               std::to_string(own.error) + (own.user_owns ? " own " : " other's ") + describe(own);
+    });
+    ASSERT_TRUE(as_user.has_value()) << "the child failed";
+    EXPECT_EQ(*as_user, std::to_string(EACCES) + (::geteuid() == 0 ? " other's" : " own") + " | " +
+                            std::to_string(EACCES) + " own " + std::to_string(EACCES) + " serial dev 0066");
+
+    // The same pseudo-terminal's device number, on a filesystem mounted nodev.
+    struct stat st{};
+    ASSERT_EQ(::stat(pty.SlaveName().c_str(), &st), 0);
+    const auto on_nodev = testing_support::OnNodevMount(
+        st.st_rdev, [&](const std::string& node) { return describe(CheckPortAccess(node, FakeSysfs())); });
+    ASSERT_TRUE(on_nodev.has_value()) << "the child failed";
+    fs::remove_all(dir);
+    if (on_nodev->rfind(testing_support::kCannotMount, 0) == 0) GTEST_SKIP() << *on_nodev;
+    // The check itself lets root in: only the mount flag tells.
+    EXPECT_EQ(*on_nodev, ::geteuid() == 0 ? "0 serial nodev 0666" : std::to_string(EACCES) + " serial nodev 0666");
 }
 
 }  // namespace

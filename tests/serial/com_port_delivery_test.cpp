@@ -19,6 +19,7 @@ namespace {
 using serial_test::PtyPair;
 using serial_test::ReportedErrors;
 using testing_support::NowMs;
+using testing_support::ThreadCount;
 using testing_support::WaitUntil;
 
 double ProcessCpuMs() {
@@ -206,6 +207,101 @@ TEST(ComPortCloseReentryTest, AHandOverServedDuringCloseMayCloseOrReopenThePort)
         EXPECT_EQ(port.SendText("ok"), 2);
         EXPECT_EQ(pty.ReadAtLeast(2, 2000), "ok");
     }
+}
+
+// The after-close notifications come once the device is closed: a handler
+// there may open the port again and close it, and that Close is carried out
+// (not taken for the one still returning).
+TEST(ComPortCloseReentryTest, AnAfterCloseHandlerMayReopenAndCloseThePort) {
+    enum Hook { kLinkConnectionChanged, kOnAfterClose };
+    for (Hook hook : {kLinkConnectionChanged, kOnAfterClose}) {
+        SCOPED_TRACE(hook == kOnAfterClose ? "OnAfterClose" : "link ConnectionChanged(false)");
+        PtyPair pty;
+        TComLink link;
+        TComPort port;
+        port.SetPort(pty.SlaveName());
+        port.AttachLink(&link);
+        int calls = 0;
+        bool closing_seen = true;
+        auto reopen_and_close = [&] {
+            if (++calls > 1) return;  // the inner Close notifies too
+            closing_seen = port.Closing();
+            port.Open();
+            EXPECT_TRUE(port.Connected());
+            port.Close();
+        };
+        if (hook == kOnAfterClose)
+            port.OnAfterClose = [&](TObject*) { reopen_and_close(); };
+        else
+            link.ConnectionChanged = [&](TObject*, bool on) {
+                if (!on) reopen_and_close();
+            };
+        port.Open();
+        port.Close();
+        EXPECT_EQ(calls, 2);
+        EXPECT_FALSE(closing_seen);
+        EXPECT_FALSE(port.Closing());
+        EXPECT_FALSE(port.Connected());
+        // The line is free for another port: nothing holds the device.
+        TComPort other;
+        other.SetPort(pty.SlaveName());
+        EXPECT_NO_THROW(other.Open());
+    }
+}
+
+// A thread whose port a handler closed from inside the thread's own dispatch
+// is retired and joined at a later Open or Close. That join serves the
+// hand-overs queued meanwhile, and one of them may close the same port, which
+// joins retired threads too: each thread is joined once, the list stays sound.
+TEST(ComPortCloseReentryTest, JoiningRetiredThreadsMayServeAHandlerThatClosesThePort) {
+    PtyPair pty;
+    TComPort port;
+    port.SetPort(pty.SlaveName());
+    // Counted after one open and close: a sanitizer's runtime may start a
+    // thread of its own beside the first one the process starts.
+    port.Open();
+    port.Close();
+    const int threads_while_closed = ThreadCount();
+    int dispatches = 0;
+    port.OnRxChar = [&](TObject*, int32_t count) {
+        std::string bytes;
+        port.ReceiveText(bytes, count);
+        const int n = ++dispatches;
+        if (n > 2) return;
+        // This thread is retired; a new one starts.
+        port.Close();
+        port.Open();
+        if (n == 1) {
+            // The new thread's dispatch is served inside this one: two
+            // retired threads, both still running.
+            pty.Write("2");
+            EXPECT_TRUE(WaitUntil([&] { return dispatches == 2; }, 5000));
+        }
+    };
+    port.Open();
+    pty.Write("1");
+    ASSERT_TRUE(WaitUntil([&] { return dispatches == 2; }, 5000));
+    // Both retired threads have ended; only the third runs.
+    ASSERT_TRUE(WaitUntil([&] { return ThreadCount() == threads_while_closed + 1; }, 5000));
+
+    int served = 0;
+    std::thread tick([&] {
+        platform::Synchronize([&] {
+            ++served;
+            port.Close();
+        });
+    });
+    ASSERT_TRUE(HandOverQueued());
+    port.Close();  // joins the retired threads, serving the tick
+    tick.join();
+    EXPECT_EQ(served, 1);
+    EXPECT_FALSE(port.Connected());
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == threads_while_closed; }, 5000));
+
+    port.OnRxChar = nullptr;
+    ASSERT_NO_THROW(port.Open());
+    EXPECT_EQ(port.SendText("ok"), 2);
+    EXPECT_EQ(pty.ReadAtLeast(2, 2000), "ok");
 }
 
 TEST(ComPortWindowDeliveryTest, TheEventThreadIsReleasedBeforeTheHandlerRuns) {

@@ -4,8 +4,8 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "timers/threaded_timer.h"
 
 using testing_support::NowMs;
+using testing_support::ThreadCount;
 using testing_support::WaitUntil;
 using timers::TKelvoThreadTimer;
 using timers::TThreadedTimer;
@@ -56,14 +57,6 @@ private:
     bool left_ = false;
     std::thread watcher_;
 };
-
-// The process's thread count, from the kernel.
-int ThreadCount() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
-    return -1;
-}
 
 }  // namespace
 
@@ -180,20 +173,51 @@ TEST(ThreadedTimer, DestroyingAnEnabledTimerJoinsTheWorkerWithoutDeliveringATick
     EXPECT_EQ(ticks, 0);
 }
 
+namespace {
+
+// Tells whether the object holding it (a handler's closure) still exists:
+// each instance is listed from its construction to its destruction.
+class Sentinel {
+public:
+    Sentinel() { Live().insert(this); }
+    Sentinel(const Sentinel&) { Live().insert(this); }
+    Sentinel& operator=(const Sentinel&) = default;
+    ~Sentinel() { Live().erase(this); }
+    // Looks up the address only: safe to ask of a destroyed instance.
+    bool Alive() const { return Live().count(this) != 0; }
+
+private:
+    static std::set<const Sentinel*>& Live() {
+        static std::set<const Sentinel*> live;
+        return live;
+    }
+};
+
+}  // namespace
+
 // Its worker waits for the very tick that frees the timer: it cannot be
-// joined there, so it ends by itself once the tick has returned.
+// joined there, so it ends by itself once the tick has returned. The handler
+// goes on after freeing the timer, so what runs it must outlive the timer:
+// run as the timer's own OnTimer, its closure would be gone under it.
 TEST(ThreadedTimer, ATimerFreedInsideItsOwnTickEndsItsWorkerWithoutHanging) {
     HangGuard guard("freeing a timer inside its own tick");
     const int threads_before = ThreadCount();
-    int ticks = 0;
+    // Static, so the handler reaches them after the free without reading its
+    // own captures.
+    static int ticks;
+    static bool closure_alive_after_free;
+    ticks = 0;
+    closure_alive_after_free = false;
     auto* timer = new TThreadedTimer;
-    timer->OnTimer = [&ticks, timer](platform::TObject*) {
-        ++ticks;
+    timer->OnTimer = [timer, sentinel = Sentinel()](platform::TObject*) {
         delete timer;
+        closure_alive_after_free = sentinel.Alive();
+        ++ticks;
     };
     timer->SetInterval(20);
     timer->SetEnabled(true);
     ASSERT_TRUE(WaitUntil([&] { return ticks == 1; }, 5000));
+    EXPECT_TRUE(closure_alive_after_free);
     EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == threads_before; }, 5000));
     platform::WaitProcessing(100);
     EXPECT_EQ(ticks, 1);
