@@ -1,4 +1,4 @@
-#include "app/calibration_window.h"
+#include "app/window/calibration_window.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
+#include "app/command_line/command_line.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "app/demo.h"
+#include "app/startup/demo.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "app/calibration_settings.h"
-#include "app/calibration_window.h"
-#include "app/qt_message_pump.h"
-#include "app/trainer_search.h"
+#include "app/startup/calibration_settings.h"
+#include "app/window/calibration_window.h"
+#include "app/startup/qt_message_pump.h"
+#include "app/startup/trainer_search.h"
 #include "platform/settings_location.h"
 #include "port_fixture.h"
 #include "settings_fixture.h"

@@ -1,5 +1,5 @@
 // What the trace says a frame means, by direction and generation.
-#include "app/frame_meaning.h"
+#include "app/diagnostics/frame_meaning.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/controls/progress_dialog.h"
-#include "app/error_dialogs.h"
-#include "app/qt_message_pump.h"
+#include "app/dialogs/error_dialogs.h"
+#include "app/startup/qt_message_pump.h"
 #include "gui_test_support.h"
 #include "platform/error_reporting.h"
 #include "platform/exceptions.h"

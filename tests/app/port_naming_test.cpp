@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/port_listing.h"
-#include "app/port_naming.h"
+#include "app/diagnostics/port_listing.h"
+#include "app/diagnostics/port_naming.h"
 #include "search_ports_fixture.h"
 
 namespace {

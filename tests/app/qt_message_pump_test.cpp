@@ -1,4 +1,4 @@
-#include "app/qt_message_pump.h"
+#include "app/startup/qt_message_pump.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/search_ports.h"
+#include "app/startup/search_ports.h"
 
 namespace testing_support {
 

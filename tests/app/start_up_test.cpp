@@ -1,4 +1,4 @@
-#include "app/start_up.h"
+#include "app/startup/start_up.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/calibration_settings.h"
-#include "app/calibration_window.h"
-#include "app/qt_message_pump.h"
+#include "app/startup/calibration_settings.h"
+#include "app/window/calibration_window.h"
+#include "app/startup/qt_message_pump.h"
 #include "dialog_responder.h"
 #include "platform/error_reporting.h"
 #include "platform/exceptions.h"

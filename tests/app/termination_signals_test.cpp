@@ -1,4 +1,4 @@
-#include "app/termination_signals.h"
+#include "app/startup/termination_signals.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "app/trainer_search.h"
+#include "app/startup/trainer_search.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@
 #include <map>
 #include <string>
 
-#include "app/calibration_window.h"
-#include "app/port_listing.h"
-#include "app/port_naming.h"
-#include "app/qt_message_pump.h"
+#include "app/window/calibration_window.h"
+#include "app/diagnostics/port_listing.h"
+#include "app/diagnostics/port_naming.h"
+#include "app/startup/qt_message_pump.h"
 #include "child_process.h"
 #include "dialog_responder.h"
 #include "port_fixture.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <gtest/gtest.h>
 
-#include "app/calibration_window.h"
+#include "app/window/calibration_window.h"
 #include "app/controls/progress_dialog.h"
 #include "gui_test_support.h"
 

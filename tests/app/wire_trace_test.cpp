@@ -1,7 +1,7 @@
 // The wire trace on a real search against a simulated console, its writes
 // without being asked, a file that cannot be written or opened, and a FIFO
 // whose reader goes away or stops reading.
-#include "app/wire_trace.h"
+#include "app/diagnostics/wire_trace.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,10 +25,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/calibration_window.h"
-#include "app/qt_message_pump.h"
-#include "app/trace_output.h"
-#include "app/trainer_search.h"
+#include "app/window/calibration_window.h"
+#include "app/startup/qt_message_pump.h"
+#include "app/diagnostics/trace_output.h"
+#include "app/startup/trainer_search.h"
 #include "dialog_responder.h"
 #include "port_fixture.h"
 #include "search_ports_fixture.h"

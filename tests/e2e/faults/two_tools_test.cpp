@@ -9,10 +9,10 @@
 
 #include <cstdlib>
 
-#include "app/calibration_window.h"
+#include "app/window/calibration_window.h"
 #include "app/dialog_responder.h"
-#include "app/qt_message_pump.h"
-#include "app/start_up.h"
+#include "app/startup/qt_message_pump.h"
+#include "app/startup/start_up.h"
 #include "platform/error_reporting.h"
 #include "platform/exceptions.h"
 #include "running_tool_fixture.h"

@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "app/indicator_arrow.h"
-#include "app/rectangle_shape.h"
+#include "app/window/indicator_arrow.h"
+#include "app/window/rectangle_shape.h"
 #include "device/quarix_device.h"
 
 namespace app {

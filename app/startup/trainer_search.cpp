@@ -1,14 +1,14 @@
-#include "app/trainer_search.h"
+#include "app/startup/trainer_search.h"
 
 #include <QCoreApplication>
 #include <cerrno>
 #include <cstdlib>
 
 #include "app/controls/progress_dialog.h"
-#include "app/error_dialogs.h"
-#include "app/framework_texts.h"
-#include "app/port_naming.h"
-#include "app/search_ports.h"
+#include "app/dialogs/error_dialogs.h"
+#include "app/dialogs/framework_texts.h"
+#include "app/diagnostics/port_naming.h"
+#include "app/startup/search_ports.h"
 #include "platform/message_loop.h"
 #include "platform/serial_device.h"
 #include "serial/com_port.h"

@@ -1,10 +1,10 @@
-#include "app/port_naming.h"
+#include "app/diagnostics/port_naming.h"
 
 #include <QCoreApplication>
 #include <array>
 #include <string_view>
 
-#include "app/search_ports.h"
+#include "app/startup/search_ports.h"
 #include "platform/format.h"
 
 namespace app {

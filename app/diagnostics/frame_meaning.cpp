@@ -1,4 +1,4 @@
-#include "app/frame_meaning.h"
+#include "app/diagnostics/frame_meaning.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/search_ports.h"
+#include "app/startup/search_ports.h"
 
 #include "serial/list_serial_ports.h"
 

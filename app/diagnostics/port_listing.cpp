@@ -1,4 +1,4 @@
-#include "app/port_listing.h"
+#include "app/diagnostics/port_listing.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -6,8 +6,8 @@
 #include <exception>
 #include <vector>
 
-#include "app/port_naming.h"
-#include "app/search_ports.h"
+#include "app/diagnostics/port_naming.h"
+#include "app/startup/search_ports.h"
 #include "platform/format.h"
 
 namespace app {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/trace_output.h"
+#include "app/diagnostics/trace_output.h"
 
 #include <fcntl.h>
 #include <limits.h>

@@ -1,4 +1,4 @@
-#include "app/indicator_arrow.h"
+#include "app/window/indicator_arrow.h"
 
 #include <QPainter>
 #include <QPolygon>

@@ -1,4 +1,4 @@
-#include "app/error_dialogs.h"
+#include "app/dialogs/error_dialogs.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/controls/top_most_windows.h"
-#include "app/framework_texts.h"
+#include "app/dialogs/framework_texts.h"
 #include "platform/error_reporting.h"
 #include "platform/message_loop.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/window_system.h"
+#include "app/startup/window_system.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/framework_texts.h"
+#include "app/dialogs/framework_texts.h"
 
 #include <QCoreApplication>
 #include <iterator>

@@ -1,14 +1,14 @@
-#include "app/start_up.h"
+#include "app/startup/start_up.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/calibration_settings.h"
-#include "app/calibration_window.h"
-#include "app/error_dialogs.h"
-#include "app/framework_texts.h"
-#include "app/trainer_search.h"
+#include "app/startup/calibration_settings.h"
+#include "app/window/calibration_window.h"
+#include "app/dialogs/error_dialogs.h"
+#include "app/dialogs/framework_texts.h"
+#include "app/startup/trainer_search.h"
 #include "platform/exceptions.h"
 #include "platform/message_loop.h"
 

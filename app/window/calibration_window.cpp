@@ -1,4 +1,4 @@
-#include "app/calibration_window.h"
+#include "app/window/calibration_window.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "app/controls/form_font.h"
-#include "app/start_up.h"
+#include "app/startup/start_up.h"
 #include "platform/error_reporting.h"
 #include "platform/format.h"
 #include "platform/rounding.h"

@@ -1,4 +1,4 @@
-#include "app/rectangle_shape.h"
+#include "app/window/rectangle_shape.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "app/calibration_settings.h"
+#include "app/startup/calibration_settings.h"
 
 #include <QCoreApplication>
 #include <cerrno>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/translations.h"
+#include "app/translations/translations.h"
 
 #include <QCoreApplication>
 #include <QDir>

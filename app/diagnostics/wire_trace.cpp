@@ -1,4 +1,4 @@
-#include "app/wire_trace.h"
+#include "app/diagnostics/wire_trace.h"
 
 #include <QCoreApplication>
 #include <atomic>
@@ -6,8 +6,8 @@
 #include <mutex>
 #include <vector>
 
-#include "app/port_naming.h"
-#include "app/trace_output.h"
+#include "app/diagnostics/port_naming.h"
+#include "app/diagnostics/trace_output.h"
 #include "device/quarix_device.h"
 #include "platform/format.h"
 

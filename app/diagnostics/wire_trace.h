@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "app/frame_meaning.h"
+#include "app/diagnostics/frame_meaning.h"
 #include "device/frame_listener.h"
 
 namespace app {

@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "app/command_line/command_line.h"
 
 #include <QCoreApplication>
 #include <array>

@@ -1,4 +1,4 @@
-#include "app/demo.h"
+#include "app/startup/demo.h"
 
 #include <QCoreApplication>
 #include <chrono>
