@@ -17,6 +17,7 @@
 #include "app/termination_signals.h"
 #include "app/wire_trace.h"
 #include "platform/error_reporting.h"
+#include "platform/stage_stamps.h"
 
 int main(int argc, char** argv) {
     app::ToolOptions options;
@@ -90,6 +91,11 @@ int main(int argc, char** argv) {
         });
     }
 
+    // For the latency benchmark: where a frame's time goes on its way to the
+    // reply, written when the window has closed.
+    const char* stage_stamps = std::getenv("CALIBRATION_TOOL_STAGE_STAMPS");
+    if (stage_stamps && *stage_stamps) platform::StartStageStamps(1 << 16);
+
     int exit_code = 0;
     {
         app::TForm1 form;
@@ -102,6 +108,13 @@ int main(int argc, char** argv) {
         }
     }
     platform::SetErrorReporter({});
+    if (stage_stamps && *stage_stamps) {
+        try {
+            platform::WriteStageStamps(stage_stamps);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "calibration-tool: %s\n", e.what());
+        }
+    }
     // Closed by a signal: say so, as a process ended by it would.
     if (termination.ReceivedSignal() != 0) return 128 + termination.ReceivedSignal();
     return exit_code;
