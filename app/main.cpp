@@ -17,6 +17,7 @@
 #include "app/termination_signals.h"
 #include "app/wire_trace.h"
 #include "platform/error_reporting.h"
+#include "platform/short_time_slices.h"
 #include "platform/stage_stamps.h"
 
 int main(int argc, char** argv) {
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
     // Lets a Wayland desktop match the window to the installed entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(CALIBRATION_TOOL_APP_ID));
     app::InstallErrorReporter();
+    // The main thread answers every frame: it must run as soon as woken.
+    platform::AskForShortTimeSlices();
     app::ScopedQtMessagePump pump;
     app::QuitOnTerminationSignals termination;
 

@@ -36,6 +36,25 @@ struct StageBreakdown {
     };
     std::array<std::vector<double>, 6> us;
     size_t frames = 0;  // frames with every stage found
+
+    // Where the slowest frames spent their time: each stage's mean over the
+    // frames whose whole road took at least its p99 (the tail is often spread
+    // over stages, so that no single stage's p99 shows it).
+    std::array<double, 6> TailMeanUs() const {
+        std::array<double, 6> mean{};
+        std::vector<double> whole(frames, 0.0);
+        for (const auto& stage : us)
+            for (size_t f = 0; f < frames; ++f) whole[f] += stage[f];
+        const double p99 = Percentile(whole, 0.99);
+        size_t n = 0;
+        for (size_t f = 0; f < frames; ++f) {
+            if (whole[f] < p99) continue;
+            ++n;
+            for (size_t s = 0; s < us.size(); ++s) mean[s] += us[s][f];
+        }
+        for (double& m : mean) m = n > 0 ? m / static_cast<double>(n) : 0;
+        return mean;
+    }
 };
 
 // Empty stamps (no file, nothing in it) give an empty breakdown.

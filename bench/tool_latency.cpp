@@ -188,10 +188,12 @@ void BM_ToolFrameToReply(benchmark::State& state) {
         const bench::StageBreakdown stages = bench::BreakDown(tools[0]->StampsFile(), totals.sent_read);
         state.counters["stage_frames"] = static_cast<double>(stages.frames);
         // No stamps, no stage figures: the table then says they were not measured.
+        const auto tail = stages.TailMeanUs();
         for (size_t s = 0; s < stages.us.size() && stages.frames > 0; ++s) {
             const std::string name = std::string("stage_") + bench::StageBreakdown::kNames[s];
             state.counters[name + "_p50_us"] = bench::Percentile(stages.us[s], 0.50);
             state.counters[name + "_p99_us"] = bench::Percentile(stages.us[s], 0.99);
+            state.counters[name + "_tail_us"] = tail[s];
         }
         if (auto fault = PairingFault("tool", totals); !fault.empty()) state.SkipWithError(fault.c_str());
     }

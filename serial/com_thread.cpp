@@ -6,6 +6,7 @@
 #include "platform/error_reporting.h"
 #include "platform/exceptions.h"
 #include "platform/message_loop.h"
+#include "platform/short_time_slices.h"
 #include "platform/stage_stamps.h"
 #include "serial/com_port.h"
 
@@ -117,6 +118,7 @@ TComThread::~TComThread() {
 
 void TComThread::Execute(const std::shared_ptr<State>& state) {
     running_state = state.get();
+    platform::AskForShortTimeSlices();
     platform::SerialDevice& device = *state->device;
     for (;;) {
         uint32_t mask = 0;
