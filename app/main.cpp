@@ -7,21 +7,23 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/startup/calibration_settings.h"
-#include "app/window/calibration_window.h"
 #include "app/command_line/command_line.h"
-#include "app/startup/demo.h"
-#include "app/dialogs/error_dialogs.h"
 #include "app/diagnostics/port_listing.h"
+#include "app/diagnostics/trace_output.h"
+#include "app/diagnostics/wire_trace.h"
+#include "app/dialogs/error_dialogs.h"
+#include "app/startup/calibration_settings.h"
+#include "app/startup/demo.h"
+#include "app/startup/qt_message_pump.h"
 #include "app/startup/search_ports.h"
 #include "app/startup/start_up.h"
-#include "app/startup/qt_message_pump.h"
 #include "app/startup/termination_signals.h"
-#include "app/diagnostics/trace_output.h"
-#include "app/translations/translations.h"
 #include "app/startup/window_system.h"
-#include "app/diagnostics/wire_trace.h"
+#include "app/translations/translations.h"
+#include "app/window/calibration_window.h"
 #include "platform/error_reporting.h"
+#include "platform/short_time_slices.h"
+#include "platform/stage_stamps.h"
 
 namespace {
 
@@ -67,6 +69,8 @@ int RunWindow(int& argc, char** argv, const app::ToolOptions& options, std::uniq
     // Task bars that read the window's own icon (X11's _NET_WM_ICON) show the installed one.
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(CALIBRATION_TOOL_APP_ID)));
     app::InstallErrorReporter();
+    // The main thread answers every frame: it must run as soon as woken.
+    platform::AskForShortTimeSlices();
     app::ScopedQtMessagePump pump;
     app::QuitOnTerminationSignals termination;
 
@@ -90,6 +94,11 @@ int RunWindow(int& argc, char** argv, const app::ToolOptions& options, std::uniq
         });
     }
 
+    // For the latency benchmark: where a frame's time goes on its way to the
+    // reply, written when the window has closed.
+    const char* stage_stamps = std::getenv("CALIBRATION_TOOL_STAGE_STAMPS");
+    if (stage_stamps && *stage_stamps) platform::StartStageStamps(1 << 16);
+
     int exit_code = 0;
     {
         app::TForm1 form;
@@ -103,6 +112,13 @@ int RunWindow(int& argc, char** argv, const app::ToolOptions& options, std::uniq
     }
     platform::SetErrorReporter({});
     app::SetProcessEnder({});
+    if (stage_stamps && *stage_stamps) {
+        try {
+            platform::WriteStageStamps(stage_stamps);
+        } catch (const std::exception& e) {
+            Say(std::string(e.what()));
+        }
+    }
     // After the window's port, whose last close is traced too.
     trace.reset();
     received_signal = termination.ReceivedSignal();

@@ -13,6 +13,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/pty_helpers.h"
@@ -28,6 +29,8 @@ public:
         std::uint64_t unanswered = 0;  // ... given up on
         std::uint64_t extra = 0;       // commands while recording with no frame waiting
         std::vector<double> latency_us;
+        // Each answered frame's write and its reply's read, in the same order.
+        std::vector<std::pair<Clock::time_point, Clock::time_point>> sent_read;
     };
 
     explicit ReplyMatcher(std::chrono::milliseconds give_up = std::chrono::milliseconds(1000)) : give_up_(give_up) {}
@@ -98,6 +101,7 @@ private:
         if (!frame.recorded) return;
         ++totals_.answered;
         totals_.latency_us.push_back(std::chrono::duration<double, std::micro>(read_at - frame.sent).count());
+        totals_.sent_read.emplace_back(frame.sent, read_at);
     }
 
     void GiveUpOlderThan(Clock::time_point limit) {

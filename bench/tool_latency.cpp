@@ -11,16 +11,21 @@
 // another pseudo-terminal, sent a 6-byte frame every 100 ms and timed the
 // same way, from before the write to the last byte read back.
 //
+// The running tool's own run also stamps the stages of its road
+// (bench/stage_breakdown.h), shown beside the whole, not judged.
+//
 // A run can start the tool with extra arguments: BM_TracingOnAgainstOff runs
 // two tools side by side, one with --trace FILE, once the tool offers it.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/pty_helpers.h"
 #include "bench/reply_matcher.h"
+#include "bench/stage_breakdown.h"
 #include "bench/tool_environment.h"
 #include "tools/console_sim/console_simulator.h"
 
@@ -40,12 +45,20 @@ bench::ToolEnvironment& Env() {
 // One tool with a console of its own, its replies paired with the frames.
 class ToolOnConsole {
 public:
-    ToolOnConsole(bench::ToolEnvironment& env, const std::vector<std::string>& extra_args, const std::string& name)
+    // With `stamps`, the tool writes its stage stamps to StampsFile() when it ends.
+    ToolOnConsole(bench::ToolEnvironment& env, const std::vector<std::string>& extra_args, const std::string& name,
+                  bool stamps = false)
         : console_(Options()), env_(env), name_(name) {
         console_.Start();
-        tool_ = std::make_unique<tool_driver::Process>(CALIBRATION_TOOL_BINARY, extra_args,
-                                                       env.Env(console_.SlavePath()), env.dir + "/" + name + ".log");
+        auto vars = env.Env(console_.SlavePath());
+        if (stamps) {
+            std::remove(StampsFile().c_str());
+            vars["CALIBRATION_TOOL_STAGE_STAMPS"] = StampsFile();
+        }
+        tool_ = std::make_unique<tool_driver::Process>(CALIBRATION_TOOL_BINARY, extra_args, vars,
+                                                       env.dir + "/" + name + ".log");
     }
+    std::string StampsFile() const { return env_.dir + "/" + name_ + ".stamps"; }
 
     // Empty when the tool reached the Connected window; why not otherwise.
     std::string WaitConnected() {
@@ -154,7 +167,7 @@ void BM_ToolFrameToReply(benchmark::State& state) {
     bench::ToolEnvironment& env = Env();
     for (auto _ : state) {
         std::vector<std::unique_ptr<ToolOnConsole>> tools;
-        tools.push_back(std::make_unique<ToolOnConsole>(env, std::vector<std::string>{}, "latency"));
+        tools.push_back(std::make_unique<ToolOnConsole>(env, std::vector<std::string>{}, "latency", true));
         std::vector<double> echo_us;
         const std::string why = RecordSideBySide(tools, echo_us);
         if (!why.empty()) {
@@ -172,6 +185,16 @@ void BM_ToolFrameToReply(benchmark::State& state) {
         state.counters["echo_p99_us"] = echo99;
         state.counters["p50_ratio"] = echo50 > 0 ? tool50 / echo50 : 0;
         state.counters["p99_ratio"] = echo99 > 0 ? tool99 / echo99 : 0;
+        const bench::StageBreakdown stages = bench::BreakDown(tools[0]->StampsFile(), totals.sent_read);
+        state.counters["stage_frames"] = static_cast<double>(stages.frames);
+        // No stamps, no stage figures: the table then says they were not measured.
+        const auto tail = stages.TailMeanUs();
+        for (size_t s = 0; s < stages.us.size() && stages.frames > 0; ++s) {
+            const std::string name = std::string("stage_") + bench::StageBreakdown::kNames[s];
+            state.counters[name + "_p50_us"] = bench::Percentile(stages.us[s], 0.50);
+            state.counters[name + "_p99_us"] = bench::Percentile(stages.us[s], 0.99);
+            state.counters[name + "_tail_us"] = tail[s];
+        }
         if (auto fault = PairingFault("tool", totals); !fault.empty()) state.SkipWithError(fault.c_str());
     }
 }

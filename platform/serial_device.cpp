@@ -1,6 +1,7 @@
 #include "platform/serial_device.h"
 
 #include "platform/serial_termios.h"
+#include "platform/stage_stamps.h"
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -374,6 +375,7 @@ uint32_t SerialDevice::WaitCommEvent(const EventSignal& stop) {
 
 int32_t SerialDevice::Write(const char* data, int32_t count) {
     if (count <= 0) return 0;
+    StampStage(Stage::kWriteStarts);
     CommTimeouts t;
     {
         std::lock_guard lock(mutex_);
@@ -413,6 +415,7 @@ int32_t SerialDevice::Write(const char* data, int32_t count) {
         tx_pending_.store(true);
         Kick();
     }
+    StampStage(Stage::kWriteEnded);
     return written;
 }
 

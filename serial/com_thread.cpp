@@ -6,6 +6,8 @@
 #include "platform/error_reporting.h"
 #include "platform/exceptions.h"
 #include "platform/message_loop.h"
+#include "platform/short_time_slices.h"
+#include "platform/stage_stamps.h"
 #include "serial/com_port.h"
 
 namespace serial {
@@ -116,6 +118,7 @@ TComThread::~TComThread() {
 
 void TComThread::Execute(const std::shared_ptr<State>& state) {
     running_state = state.get();
+    platform::AskForShortTimeSlices();
     platform::SerialDevice& device = *state->device;
     for (;;) {
         uint32_t mask = 0;
@@ -126,6 +129,7 @@ void TComThread::Execute(const std::shared_ptr<State>& state) {
         }
         if (state->stop.IsSet()) break;
         if (mask == 0) continue;  // the mask changed: wait again
+        if (mask & platform::kEvRxChar) platform::StampStage(platform::Stage::kLineWoke);
         DispatchEvents(state, MaskToEvents(mask));
         if (state->stop.IsSet()) break;
     }
@@ -148,6 +152,7 @@ void TComThread::DispatchEvents(const std::shared_ptr<State>& state, TComEvents 
     switch (state->sync) {
     case smThreadSync:
         platform::Synchronize([&state, events] {
+            platform::StampStage(platform::Stage::kDispatchRuns);
             state->dispatching = true;
             try {
                 state->port->DispatchEvents(events);

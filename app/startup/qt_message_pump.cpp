@@ -5,6 +5,8 @@
 #include <QMetaObject>
 #include <QTimer>
 
+#include "platform/stage_stamps.h"
+
 namespace app {
 
 QtMessagePump::QtMessagePump() = default;
@@ -18,6 +20,7 @@ void QtMessagePump::Wake() {
 }
 
 void QtMessagePump::Drain() {
+    platform::StampStage(platform::Stage::kHandOverRuns);
     // Cleared first: work queued while we drain posts a new call.
     drain_posted_.store(false);
     skip_events_once_ = true;

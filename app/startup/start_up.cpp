@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/startup/calibration_settings.h"
-#include "app/window/calibration_window.h"
 #include "app/dialogs/error_dialogs.h"
 #include "app/dialogs/framework_texts.h"
+#include "app/startup/calibration_settings.h"
 #include "app/startup/trainer_search.h"
+#include "app/window/calibration_window.h"
 #include "platform/exceptions.h"
 #include "platform/message_loop.h"
 

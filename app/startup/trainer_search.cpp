@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "app/controls/progress_dialog.h"
+#include "app/diagnostics/port_naming.h"
 #include "app/dialogs/error_dialogs.h"
 #include "app/dialogs/framework_texts.h"
-#include "app/diagnostics/port_naming.h"
 #include "app/startup/search_ports.h"
 #include "platform/message_loop.h"
 #include "platform/serial_device.h"

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "app/startup/calibration_settings.h"
-#include "app/window/calibration_window.h"
 #include "app/startup/qt_message_pump.h"
 #include "app/startup/trainer_search.h"
+#include "app/window/calibration_window.h"
 #include "platform/settings_location.h"
 #include "port_fixture.h"
 #include "settings_fixture.h"

@@ -22,13 +22,13 @@
 #include <map>
 #include <gtest/gtest.h>
 
-#include "app/window/calibration_window.h"
 #include "app/command_line/command_line.h"
 #include "app/controls/progress_dialog.h"
 #include "app/dialogs/error_dialogs.h"
 #include "app/dialogs/framework_texts.h"
 #include "app/startup/trainer_search.h"
 #include "app/translations/translations.h"
+#include "app/window/calibration_window.h"
 #include "gui_test_support.h"
 #include "platform/format.h"
 #include "serial/com_port_errors.h"

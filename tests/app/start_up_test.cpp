@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/startup/calibration_settings.h"
-#include "app/window/calibration_window.h"
 #include "app/startup/qt_message_pump.h"
+#include "app/window/calibration_window.h"
 #include "dialog_responder.h"
 #include "platform/error_reporting.h"
 #include "platform/exceptions.h"

@@ -13,10 +13,10 @@
 #include <map>
 #include <string>
 
-#include "app/window/calibration_window.h"
 #include "app/diagnostics/port_listing.h"
 #include "app/diagnostics/port_naming.h"
 #include "app/startup/qt_message_pump.h"
+#include "app/window/calibration_window.h"
 #include "child_process.h"
 #include "dialog_responder.h"
 #include "port_fixture.h"

@@ -8,8 +8,8 @@
 #include <utility>
 #include <gtest/gtest.h>
 
-#include "app/window/calibration_window.h"
 #include "app/controls/progress_dialog.h"
+#include "app/window/calibration_window.h"
 #include "gui_test_support.h"
 
 using gui_test::PixelAt;

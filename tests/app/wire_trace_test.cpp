@@ -25,10 +25,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/window/calibration_window.h"
-#include "app/startup/qt_message_pump.h"
 #include "app/diagnostics/trace_output.h"
+#include "app/startup/qt_message_pump.h"
 #include "app/startup/trainer_search.h"
+#include "app/window/calibration_window.h"
 #include "dialog_responder.h"
 #include "port_fixture.h"
 #include "search_ports_fixture.h"
