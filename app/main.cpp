@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // calibration-tool: finds the trainer on a serial port and lets the rider
 // pick calibration points while an arrow follows the live speed.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of the trainer component's receive path with a ride running:
 // frames straight into DecodeMessage (speed window, distance, heart and
 // cadence filters included) and, for the short frames, the whole path from

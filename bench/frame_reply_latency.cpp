@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame-to-reply latency of the trainer component at Version 4: a type-1
 // console frame written on the pseudo-terminal master, through the port's
 // event thread, the hand-over to the main thread, the framer, the decoder and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of the packet framer in the trainer's configuration: 6-byte
 // frames F0 .. F7 with occasional line noise between them, fed in chunks of
 // several sizes. The line carries under 1 KB/s; the framer should be far from

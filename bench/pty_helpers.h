@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pseudo-terminals and small timing helpers shared by the measurement programs.
 #include <fcntl.h>

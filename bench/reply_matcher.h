@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pairs the measurement frames a simulated console sends with the tool's
 // resistance commands, from the console's own traffic log: each command

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built calibration-tool measured from outside, on a private X server:
 //  - start-up: from the process's start to the window titled
 //    "Calibration tool - Connected", the console (Version 6) on the first port;

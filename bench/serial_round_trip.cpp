@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Round-trip latency over a pseudo-terminal: one byte written on the master,
 // received by the port's event thread, handed to the main thread as OnRxBuf
 // (through a data link, as the packet framer receives it), answered with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak: the built calibration-tool against a Version 4 console streaming 10
 // frames/s for a long ride (30 minutes unless told otherwise), the rider
 // stepping through the calibration points with the console's keys every few

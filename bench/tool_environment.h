@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the measurements of the built calibration-tool share: a private X
 // server, a settings file with the calibration points, the environment that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame-to-reply latency of the built calibration-tool, as the rider's
 // console sees it: the tool on a private X server, its console simulated on a
 // pseudo-terminal at Version 4, streaming at its own cadence (one type-1

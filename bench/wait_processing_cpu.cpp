@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU share of an idle WaitProcessing: the wait must block on the queue, not
 // spin (a spinning wait costs a whole core, 100 %).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What an installed copy needs beside the program (packaging/), where each
 # file goes on a Linux system, and the Debian package CPack makes of it.
 include(GNUInstallDirs)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A room is a folder of sources that forms one static library. Sources are
 # globbed so that adding a file to a room needs no edit here.
 function(quarix_room_library target dir)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which console the device talks to, when it counts as connected, and how a
 // line that has gone silent is repaired or given up.
 #include <algorithm>

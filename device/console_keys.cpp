@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Console keys with their repeat block, and the relays of the port's and the
 // framer's notifications to the device's own events.
 #include <cstdint>

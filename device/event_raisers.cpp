@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One overridable raiser per event: it calls the handler only when one is
 // assigned, with the device as Sender.
 #include "device/quarix_device.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading an inbound frame's fields: shared by the decoder and by whatever
 // describes the wire (the trace), so that both read a frame alike.

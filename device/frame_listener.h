@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An observer of a trainer component's traffic (a wire trace, a monitor): it
 // is told of every frame written to the console, of every frame received (in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Heart rate and cadence: filters, pulse timing, presence survey and alarms.
 #include <cmath>
 #include <cstdint>

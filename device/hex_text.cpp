@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte strings as hexadecimal text, and back to a number.
 #include <algorithm>
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console's identification answers (F0 08 D 00 00 F7): the generation
 // each code announces and whether the input queue is purged after it. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rider's power estimate and the virtual speed gained on descents.
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console's wire protocol: outbound frames, the decoder of inbound frames
 // and status bytes, the custom frame searches of the long-frame generation and
 // the keep-alive answers.

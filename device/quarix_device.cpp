@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Construction, destruction and the property accessors of the trainer device.
 #include "device/quarix_device.h"
 

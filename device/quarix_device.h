@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TQuarixDevice: the non-visual component through which an application drives
 // the indoor trainer. It owns the serial port to the console, the framer on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The trainer console's wire vocabulary: frame markers, command numbers, the
 // types reported to the host and the outbound frame builder. Everything a

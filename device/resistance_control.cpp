@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resistance command: level, high-power reduction, clamp and elevation.
 
 #include "device/quarix_device.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ride status and the ride operations: start (new or resumed), pause, stop.
 #include "device/quarix_device.h"
 #include "platform/tick_count.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed, distance and the periodic statistics step of a ride.
 #include <algorithm>
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The device's float figures turned into its whole-number ones. A figure can
 // come from a host's absurd input (a simulated speed of 1e30 km/h, say): the

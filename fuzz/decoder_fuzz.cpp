@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the trainer component's decoder with a device state taken from the
 // input: any protocol generation (byte protocol, short and long frames, odd
 // versions too), connected or not, any ride status, debug mode, heart and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the packet framer with settings, custom searches and chunkings taken
 // from the input. Beyond memory safety and termination it checks, after every
 // chunk, that the pending bytes stay under the limit and that no byte is lost

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fuzzer's bytes read as a script: each call takes the next bytes, and an
 // exhausted input keeps answering zeros so a script always runs to its end.

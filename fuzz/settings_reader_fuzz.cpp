@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads settings files made from the input: as they are, or behind a header
 // of each accepted kind (a registry export in each accepted encoding, UTF-8,
 // UTF-16LE with a byte-order mark, 8-bit; Wine's registry file), so that the

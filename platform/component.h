@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TComponent: the ownership tree every component lives in. An owner frees the
 // components it owns (last created first); anyone may ask to be told when a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application's central error reporting: where an error that escapes an
 // event handler ends up. The GUI installs a reporter that shows a message box;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The error classes every layer raises. Failures are exceptions carrying the
 // exact user-facing text; nothing returns an error code.

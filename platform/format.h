@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Number texts as the user's regional settings write them, and the
 // framework's conversions with their exact error texts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main thread's queue. Workers (a port's event thread, a timer's countdown)
 // never decide anything: they hand their work to the main thread and block until

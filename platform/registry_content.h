@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a settings file reader produces: the per-user keys and their values,
 // whichever file format they were read from.

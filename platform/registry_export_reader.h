@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry editor's export file: "Windows Registry Editor Version 5.00"
 // (UTF-16LE with a BOM, as the registry editor exports it, or UTF-8) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text pieces both settings file readers use: encodings, hexadecimal data,
 // lines and the shortened line a problem report quotes.

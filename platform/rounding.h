@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two roundings of the system, and the only place they are written.
 #include <cmath>

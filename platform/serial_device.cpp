@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/serial_device.h"
 
 #include "platform/serial_termios.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The serial device as the port component sees it: a line-settings record, a
 // timeouts record, an event mask, and blocking reads and writes bounded by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rates without a speed constant go through the second terminal-settings
 // interface. Its header clashes with <termios.h>, hence this file of its own.
 #include <asm/ioctls.h>

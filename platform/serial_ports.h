@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The machine's serial ports: the tty devices the kernel lists under
 // /sys/class/tty that stand for real hardware, or the list the environment

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What sysfs and the device file tell about one serial port: the USB adapter
 // behind it, its /dev/serial/by-id link, and whether this user may open it.
 #include <dirent.h>

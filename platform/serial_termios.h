@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a line-settings record becomes terminal settings (raw mode always).
 // Kept apart so the mapping can be checked where a device cannot show it: a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The per-user settings store (the model of the Windows per-user registry
 // hive), backed by a settings file: a registry export, so that a rider can

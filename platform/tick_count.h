@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The system's millisecond tick: 32 bits, wrapping. Everything that times rides,
 // waits, key repeats and pulse intervals reads it here, so a test can replace it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry file a Wine prefix keeps for its user ("user.reg", first line
 // "WINE REGISTRY Version 2"), read as the Wine server reads it: the companion

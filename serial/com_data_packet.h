@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TComDataPacket cuts the bytes a serial port receives into packets, found by a
 // start string, a stop string, a fixed size or caller-supplied searches, in any

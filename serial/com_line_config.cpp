@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Translation of the port's settings into the three driver records, and their
 // application to an open device.
 #include "serial/com_port.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registration object through which a client (the packet framer) receives
 // a port's data and notifications. The client that creates a link owns it; the

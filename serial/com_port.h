@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TComPort: one serial communications device. It opens the device by name with
 // its line settings, runs one event thread per open port that waits for line

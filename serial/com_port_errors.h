@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The error every failure of the serial line raises: a fixed English text per
 // code, followed by the operating system's error number when there is one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads, writes, queue purges and line status of an open port.
 #include <cerrno>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The line settings of a port: the enumerations with the values they give the
 // driver, and the four settings objects a port owns. A change to an object that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small set of enumeration elements held in a fixed-width bit word (bit n =
 // element n), so that event masks and error sets keep the layout the driver

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event thread of an open port and the three ways its dispatches reach
 // the port's handlers.
 #include <condition_variable>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "serial/list_serial_ports.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The names of the machine's serial ports, sorted, each one a value the port's
 // Port property accepts.

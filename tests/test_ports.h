@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Serial ports for the tests that run the tool or its search: pseudo-terminals
 // with stable names in a private folder, some silent, some held by another

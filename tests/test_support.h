@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the test rooms: pumping the main thread until a condition
 // holds, with a deadline so a broken component fails instead of hanging; the

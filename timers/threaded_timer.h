@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A timer whose countdown runs on a worker thread of its own while its
 // OnTimer handler runs on the main thread. Ticks never overlap and never

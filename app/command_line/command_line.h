@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tool's command line: one table of options, which both the parser and
 // --help read, so that an option cannot be accepted without being documented

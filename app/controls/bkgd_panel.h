@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TBkgdPanel: a panel that paints its own bevels in colours derived from its
 // own colour (lighter and darker by fixed intensities) and can tile a

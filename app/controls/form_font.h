@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The font the forms were laid out for: 8 points at 96 dots per inch, an
 // 11-pixel character height. Where the face itself is missing the system's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TNerraProgressBar: a progress bar that paints its own frame (one of three
 // styles) and its own bar colour, with a range that can be held to 16 bits

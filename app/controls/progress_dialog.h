@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The progress dialog: a borderless, stay-on-top window with one line of text
 // and a progress bar, shown while a long operation runs on the main thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stay-on-top windows of the application stand in each other's way: a new
 // top-most window (a progress or message dialog) lowers the others while it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a frame on the trainer's line means, in words, for the wire trace.
 #include <string>

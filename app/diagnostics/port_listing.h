@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // --list-ports: the ports a search would probe, in probing order, each with
 // what the system knows of it, without opening any.

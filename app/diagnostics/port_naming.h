@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ports named as their users know them, and what to do when one may not be
 // opened.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/diagnostics/wire_trace.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // --trace FILE: a line for every frame to and from the console and for every
 // open, close and repair of its port, with the time since the trace began:

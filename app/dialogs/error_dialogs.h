@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Message dialogs and the application's central error reporting, with the
 // user-interface library's French captions and button texts.

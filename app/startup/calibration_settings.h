@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The calibration points that the companion training programs keep in the
 // per-user settings store, one key per trainer generation, and the check that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The demonstration mode (--demo): the tool without a trainer. A simulated
 // console of the 6-byte frame generation runs in-process on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs the main thread's queue (Synchronize hand-overs, posted tasks and
 // messages) inside Qt's event loop, and Qt's events inside the component's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/startup/search_ports.h"
 
 #include "serial/list_serial_ports.h"

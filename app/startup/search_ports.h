@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ports the trainer search probes: those the user named (--port), in the
 // order given, or else the machine's list (CALIBRATION_TOOL_PORTS or sysfs,

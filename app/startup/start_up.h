@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The calibration window's start-up: finds the trainer, loads the calibration
 // points for its generation and starts the statistics events.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SIGTERM, SIGINT and SIGHUP close the application's windows as the user
 // would, so the window's destroy handler still stops the ride and lets go of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The search for the trainer across the machine's serial ports: every port is
 // opened in turn and asked to identify a trainer, for up to a number of rounds,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TForm1: the calibration window. Three buttons choose a calibration point
 // (its resistance goes to the trainer, its target speed shows as a zone on the

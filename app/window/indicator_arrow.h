@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The arrow glyph control: a downward arrow with a black outline, filled in
 // the palette's high colour when lit and its low colour when not, centred in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A plain rectangle with a one-pixel outline, for the speed scale and the
 // target zone.

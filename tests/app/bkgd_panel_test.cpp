@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/controls/bkgd_panel.h"
 
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool's own options come off the command line, GNU style; the window
 // system's own one-dash options stay, in order, for it; any other word is
 // refused by name.

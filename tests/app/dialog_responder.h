@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Answers the application's modal message boxes the way a user would: it
 // watches for a visible QMessageBox, records what it shows and clicks one of

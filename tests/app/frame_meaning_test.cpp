@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the trace says a frame means, by direction and generation.
 #include "app/diagnostics/frame_meaning.h"
 

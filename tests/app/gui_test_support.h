@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers of the GUI tests: answering modal dialogs from inside their loop,
 // and reading the pixels a widget paints.

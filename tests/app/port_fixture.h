@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Serial ports for the start-up tests: the shared test ports (silent, held,
 // with a console behind them), the CALIBRATION_TOOL_PORTS list that makes

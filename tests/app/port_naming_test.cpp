@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ports named by their adapters, the permission hint, and the --list-ports
 // lines.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The search's port choice for one scope: the ports named as by --port, and
 // the sysfs the port list and the adapters' descriptions come from (by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A per-user settings file for one test: written to a private folder and
 // named in CALIBRATION_TOOL_SETTINGS while the fixture lives.

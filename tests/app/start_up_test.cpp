@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/startup/start_up.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the calibration window and the progress dialog as a user sees them
 // and keeps the pictures: in $CALIBRATION_DOCS_DIR when set (the README's
 // docs/ folder), else in the working directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wire trace on a real search against a simulated console, its writes
 // without being asked, a file that cannot be written or opened, and a FIFO
 // whose reader goes away or stops reading.

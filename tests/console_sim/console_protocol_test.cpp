@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console's wire content without a pseudo-terminal: generations, answers,
 // and a measurement stream that decodes (the receiver's way, recomputed here)
 // to the speed, heart rate and cadence set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console-sim program as a user drives it: first line, stdin commands,
 // clean exit.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator as a peer sees it: through its pseudo-terminal only.
 #include "tools/console_sim/console_simulator.h"
 

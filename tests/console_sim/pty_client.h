@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator's tests play the program's end of the line with the shared
 // pseudo-terminal client, plus a few byte helpers.
 #pragma once

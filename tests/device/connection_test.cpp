@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Version and framing, Connected, identification, the survey tick and its
 // repairs, and the survey switches.
 #include <gtest/gtest.h>

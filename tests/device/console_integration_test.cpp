@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device against a simulated trainer console over a real pseudo-terminal:
 // identification, keep-alive answers, a silent console and an unplugged one.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Console keys: the repeat block, the process-wide key clock, the key-2
 // message, and the relays of the port's and framer's notifications.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A trainer component whose outbound frames are recorded instead of written,
 // with the protected steps of the resistance, key and heart code reachable

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys, resistance, heart and cadence between the device and a simulated
 // trainer console over a real pseudo-terminal.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A freshly built trainer device, its properties and its teardown.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers of the device tests: byte strings, a device whose measurement and
 // control steps record their calls (so the decoder and the supervision can be

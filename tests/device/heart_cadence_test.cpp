@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Heart rate and cadence: the two heart filters, pulse timing, cadence
 // samples, the heart-signal survey and the heart-rate alarm.
 #include <gtest/gtest.h>

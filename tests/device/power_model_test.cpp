@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The power estimate and the virtual speed of descents, on their own and as
 // the statistics step and the speed samples use them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decoder fed directly with frames of each generation: what it computes,
 // which steps it hands the samples to, and which events it raises.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resistance command: what level and elevation bytes reach the wire, and
 // which setters send it.
 #include <gtest/gtest.h>

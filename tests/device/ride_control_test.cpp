@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ride status changes and the ride operations Start, Pause and Stop.
 #include <gtest/gtest.h>
 

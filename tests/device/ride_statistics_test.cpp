@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed samples, distance, and the statistics step of a ride: figures worked
 // out by hand from the roller constants, ride times read from a fake tick.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A ten-second ride at a steady 30 km/h against the console simulator, over a
 // real pseudo-terminal and the real statistics timer: the figures the rider
 // sees must match what the roller did.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built calibration-tool on a private X display, driven with xdotool:
 // started with CALIBRATION_TOOL_PORTS naming a simulated console and
 // CALIBRATION_TOOL_SETTINGS naming a settings file, as a rider would start it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built calibration-tool with its serial options: --list-ports without
 // a display and without opening a port, --port's probing order, and --trace
 // against a simulated console.

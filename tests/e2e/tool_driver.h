@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drives the built calibration-tool from outside, as a user's desktop would:
 // a private X server (Xvfb) on a free display, the window titles the window

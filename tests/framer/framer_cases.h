@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Framing cases shared by the direct tests and the pseudo-terminal run: each
 // gives the framer's settings, the chunks as they arrive, the events expected

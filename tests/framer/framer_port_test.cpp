@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The framer on a real port: attaching and detaching through the port's links,
 // the port's removal notice, and the case table replayed through a
 // pseudo-terminal whose bytes arrive as packets on the main thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The framer fed directly through AcceptData: the case table, the pending
 // limit, property changes, custom searches and handler errors.
 #include <gtest/gtest.h>

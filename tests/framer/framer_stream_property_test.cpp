@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Streams of trainer frames cut into random chunks: however the line splits
 // them, the framer must give back exactly the frames sent, in order.
 #include <gtest/gtest.h>

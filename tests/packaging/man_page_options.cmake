@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The options in `PROGRAM --help` and the tags of the man page's OPTIONS
 # section must be the same set, written the same way ("-h, --help",
 # "--port NAME"), so that neither can gain or lose an option alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The type number of a hex(n): value may take all eight hexadecimal digits a
 // registry type has; reading it must not overflow on the way.
 #include <gtest/gtest.h>

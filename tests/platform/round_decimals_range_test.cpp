@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RoundDecimals with a number of decimals outside 0..9: a trainer's precision
 // properties accept any integer, and the power of ten must not overflow.
 #include <gtest/gtest.h>

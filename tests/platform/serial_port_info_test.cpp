@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What sysfs tells about a port, read from a small fake tree
 // (fixtures/sysfs: an FTDI adapter, a CDC-ACM board without a serial number,
 // an adapter whose descriptor strings hold terminal control codes, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether a key exists when the file names only keys below it: the registry
 // has no orphan keys, so every parent of a written key opens, whatever its
 // siblings are called.

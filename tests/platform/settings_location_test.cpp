@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the settings file is found: the command line's file, the
 // environment's, the user's configuration folder, then the Wine prefix.
 #include "platform/settings_location.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Wine prefix's registry file, read through the same store as an export.
 #include "platform/wine_registry_reader.h"
 

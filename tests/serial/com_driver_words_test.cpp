@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The driver's words (event mask, error word, modem status) and the sets the
 // port reports them as. A wrong bit here silently loses events or errors.
 #include <gtest/gtest.h>

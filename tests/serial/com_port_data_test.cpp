@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data over a real pseudo-terminal: received bytes as OnRxChar or OnRxBuf and
 // link data, writes and reads with every byte value, timeouts and purges.
 #include <gtest/gtest.h>

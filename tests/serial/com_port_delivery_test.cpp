@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where and how events are delivered: the three sync methods, errors escaping
 // handlers, Close racing a pending dispatch, and a line that hangs up.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line speed the driver ends up with, read back in both directions through
 // the second terminal-settings interface (which <termios.h> cannot share a
 // file with, hence a pseudo-terminal of our own here).

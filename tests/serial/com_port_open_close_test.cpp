@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening and closing a port over a real pseudo-terminal: notification order,
 // the property writes that open, close or refuse, and the failures of Open.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings model: the records computed from the settings, the write rules
 // and when a write reaches the driver.
 #include <gtest/gtest.h>

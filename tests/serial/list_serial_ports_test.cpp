@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port list: the environment's override and the system's tty directory
 // (a small fake of it in a temporary folder).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Records what a port and a link report, as short texts in arrival order, and
 // captures what reaches the central error reporting.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A real pseudo-terminal for the port tests: the test holds the master side and
 // plays the other end of the line; the port opens the slave by its path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a trainer console puts on the wire, independent of any pseudo-terminal:
 // the generations it can play, its answers, and the measurement stream.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // console-sim: a trainer console on a pseudo-terminal, driven from stdin.
 #include <cerrno>
 #include <cinttypes>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/console_sim/console_simulator.h"
 
 #include <algorithm>

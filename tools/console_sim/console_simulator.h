@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A trainer console on a pseudo-terminal, for tests, benchmarks and demos.
 //
 //   console_sim::ConsoleSimulator sim({.version = 4, .speed_kmh = 25});

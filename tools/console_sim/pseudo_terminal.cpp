@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/console_sim/pseudo_terminal.h"
 
 #include "tools/console_sim/pty_io.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console's end of the line: a pseudo-terminal master, plus a symbolic
 // link whose name stays the same when the console is unplugged and plugged in
 // again (each plug gets a new /dev/pts/N, as a USB adapter gets a new device).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing either end of a pseudo-terminal with deadlines: the one
 // set of pseudo-terminal helpers that the simulator, the tests and the
 // benchmarks share. Standard library and POSIX only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console falls silent or is unplugged under a running tool.
 //
 // The built tool shows only its caption, so the tool-level tests watch the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fault tests' entry: one QApplication (offscreen) for the start-up runs
 // made in this process; the tools under test get an X server of their own.
 #include <QApplication>

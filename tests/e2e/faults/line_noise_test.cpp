@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ten seconds of a noisy line under the running tool: random bytes (frame
 // markers among them) and frames cut short, about as many bytes as the line
 // carries at 9600 bit/s, between the console's own frames.

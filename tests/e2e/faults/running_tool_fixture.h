@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A built calibration-tool on a private X server, connected to a simulated
 // console, as the fault tests start from. One X server serves the whole suite.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl+C or SIGTERM while the tool searches for its trainer, or while it asks
 // whether to search again: the tool ends at once, killed by that signal as a
 // program that does not catch it is (a shell shows 128 + its number), without

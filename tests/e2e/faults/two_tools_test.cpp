@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two tools started for the same console: the first holds the port, the
 // second must find it in use, say so in its retry dialog, and leave the first
 // undisturbed.
