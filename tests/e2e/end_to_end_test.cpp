@@ -60,22 +60,6 @@ private:
     tool_driver::XServer server_;
 };
 
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/calibration_e2e_XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 // The tool on the display, its output kept for failure messages.
 std::unique_ptr<tool_driver::Process> StartTool(const VirtualDisplay& display, const std::vector<std::string>& args,
                                                 std::map<std::string, std::string> env, const fs::path& log) {
@@ -110,7 +94,7 @@ constexpr int kP2X = 157, kP2Y = 28;
 }  // namespace
 
 TEST(EndToEnd, FindsTheConsoleAndSendsTheChosenPointsResistance) {
-    TempDir dir;
+    tool_driver::ScratchDir dir;
     const fs::path settings = dir.Path() / "user.reg";
     std::ofstream(settings, std::ios::binary) << kSettings;
     console_sim::ConsoleOptions options;
@@ -161,7 +145,7 @@ TEST(EndToEnd, FindsTheConsoleAndSendsTheChosenPointsResistance) {
 }
 
 TEST(EndToEnd, WithoutAConsoleNoEndsTheProcessWithExitCodeZero) {
-    TempDir dir;
+    tool_driver::ScratchDir dir;
     // A port with nothing behind it.
     console_sim::PseudoTerminal silent;
     silent.Open();
@@ -183,7 +167,7 @@ TEST(EndToEnd, WithoutAConsoleNoEndsTheProcessWithExitCodeZero) {
 }
 
 TEST(EndToEnd, DemoShowsTheConnectedWindowWithAMovingArrow) {
-    TempDir dir;
+    tool_driver::ScratchDir dir;
     VirtualDisplay display;
     const auto start = Clock::now();
     auto tool = StartTool(display, {"--demo"}, {}, dir.Path() / "tool.log");
@@ -209,7 +193,7 @@ TEST(EndToEnd, DemoShowsTheConnectedWindowWithAMovingArrow) {
 // The companion programs under Wine: the prefix's own registry file, named
 // with --settings, beats the export CALIBRATION_TOOL_SETTINGS names.
 TEST(EndToEnd, TheSettingsOptionReadsAWinePrefixsRegistry) {
-    TempDir dir;
+    tool_driver::ScratchDir dir;
     const fs::path exported = dir.Path() / "user.reg";
     std::ofstream(exported, std::ios::binary) << kSettings;  // P2 at level 77
     const fs::path wine = dir.Path() / "prefix" / "user.reg";
@@ -254,7 +238,7 @@ TEST(EndToEnd, TheSettingsOptionReadsAWinePrefixsRegistry) {
 // A rider who names a file means that file: one that is not there stops the
 // tool before any window, instead of another place's keys reaching the brake.
 TEST(EndToEnd, ASettingsFileThatIsNotThereIsRefused) {
-    TempDir dir;
+    tool_driver::ScratchDir dir;
     const fs::path exported = dir.Path() / "user.reg";
     std::ofstream(exported, std::ios::binary) << kSettings;
     const std::string missing = (dir.Path() / "no such prefix" / "user.reg").string();
@@ -286,7 +270,7 @@ class WinePrefixEndToEnd : public testing::TestWithParam<WinePrefixCase> {};
 TEST_P(WinePrefixEndToEnd, ThePrefixsLevelsReachTheWire) {
     const WinePrefixCase& c = GetParam();
     const fs::path fixture = fs::path(QUARIX_PLATFORM_FIXTURES) / "wine" / c.prefix;
-    TempDir dir;
+    tool_driver::ScratchDir dir;
     const fs::path home = dir.Path() / "home";
     fs::create_directories(home);
     std::map<std::string, std::string> env = {{"HOME", home.string()},

@@ -18,22 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class ScratchDir {
-public:
-    ScratchDir() {
-        char pattern[] = "/tmp/calibration_language_XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 // Compiles `locale` (e.g. "it_IT") in UTF-8 below `dir`; false when the
 // machine has no locale sources (the locales package).
 bool CompileLocale(const fs::path& dir, const std::string& locale) {
@@ -54,7 +38,7 @@ void PrintTo(const Run& run, std::ostream* out) { *out << run.name; }
 class ToolInLocale : public testing::TestWithParam<Run> {};
 
 TEST_P(ToolInLocale, CaptionsTheConnectedWindowInTheLocalesLanguage) {
-    ScratchDir dir;
+    tool_driver::ScratchDir dir("calibration_language");
     std::map<std::string, std::string> env = GetParam().locale;
     if (env.count("LOCPATH")) {
         if (!CompileLocale(dir.Path(), "it_IT")) GTEST_SKIP() << "localedef cannot compile it_IT (no locales package)";

@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -332,5 +333,21 @@ inline std::string TempDir(const std::string& prefix) {
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     return pattern;
 }
+
+// A folder of the test's own, removed with all it holds when the test ends.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& prefix = "calibration_e2e") : path_(TempDir(prefix)) {}
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
 
 }  // namespace tool_driver
