@@ -91,6 +91,18 @@ const char* kSettings =
 // Centre of P2 in the window's client area (the button sits at 120,16, 75 x 25).
 constexpr int kP2X = 157, kP2Y = 28;
 
+// The roller has been turning for a while: a point chosen at a standstill
+// commands level 0.
+void WaitUntilTheRollerTurns(console_sim::ConsoleSimulator& console) {
+    const auto settle = Clock::now() + 10s;
+    while (console.State().measurements_sent < 15 && Clock::now() < settle) std::this_thread::sleep_for(50ms);
+}
+
+void ClickP2(VirtualDisplay& display, const std::string& window) {
+    display.Run("xdotool mousemove --window " + window + " " + std::to_string(kP2X) + " " + std::to_string(kP2Y) +
+                " click 1");
+}
+
 }  // namespace
 
 TEST(EndToEnd, FindsTheConsoleAndSendsTheChosenPointsResistance) {
@@ -111,10 +123,8 @@ TEST(EndToEnd, FindsTheConsoleAndSendsTheChosenPointsResistance) {
     const auto window = display.WaitForWindow("Calibration tool - Connected", 20s);
     ASSERT_TRUE(window) << tool->Output();
 
-    // The roller has been turning for a while (a point chosen at a standstill
-    // commands level 0), and no point has been applied yet.
-    const auto settle = Clock::now() + 10s;
-    while (console.State().measurements_sent < 15 && Clock::now() < settle) std::this_thread::sleep_for(50ms);
+    // No point has been applied yet.
+    WaitUntilTheRollerTurns(console);
     std::this_thread::sleep_for(300ms);
     for (const auto& f : console.ReceivedFrames6()) {
         if (IsResistanceFrame(f.bytes)) {
@@ -123,8 +133,7 @@ TEST(EndToEnd, FindsTheConsoleAndSendsTheChosenPointsResistance) {
     }
     const size_t mark = console.FrameMark();
 
-    display.Run("xdotool mousemove --window " + *window + " " + std::to_string(kP2X) + " " + std::to_string(kP2Y) +
-          " click 1");
+    ClickP2(display, *window);
 
     const auto frame = console.WaitForFrame(
         [](const std::string& f) { return IsResistanceFrame(f) && ResistanceOf(f) == 77; }, 5000, mark);
@@ -220,12 +229,10 @@ TEST(EndToEnd, TheSettingsOptionReadsAWinePrefixsRegistry) {
                           dir.Path() / "tool.log");
     const auto window = display.WaitForWindow("Calibration tool - Connected", 20s);
     ASSERT_TRUE(window) << tool->Output();
-    const auto settle = Clock::now() + 10s;
-    while (console.State().measurements_sent < 15 && Clock::now() < settle) std::this_thread::sleep_for(50ms);
+    WaitUntilTheRollerTurns(console);
     const size_t mark = console.FrameMark();
 
-    display.Run("xdotool mousemove --window " + *window + " " + std::to_string(kP2X) + " " + std::to_string(kP2Y) +
-                " click 1");
+    ClickP2(display, *window);
 
     const auto frame = console.WaitForFrame(
         [](const std::string& f) { return IsResistanceFrame(f) && (ResistanceOf(f) == 88 || ResistanceOf(f) == 77); },
@@ -298,12 +305,10 @@ TEST_P(WinePrefixEndToEnd, ThePrefixsLevelsReachTheWire) {
     auto tool = StartTool(display, {}, env, dir.Path() / "tool.log");
     const auto window = display.WaitForWindow("Calibration tool - Connected", 20s);
     ASSERT_TRUE(window) << tool->Output();
-    const auto settle = Clock::now() + 10s;
-    while (console.State().measurements_sent < 15 && Clock::now() < settle) std::this_thread::sleep_for(50ms);
+    WaitUntilTheRollerTurns(console);
     const size_t mark = console.FrameMark();
 
-    display.Run("xdotool mousemove --window " + *window + " " + std::to_string(kP2X) + " " + std::to_string(kP2Y) +
-                " click 1");
+    ClickP2(display, *window);
 
     // Any level but the start's 0: a speed the tool could not read would
     // have stopped the reading before the levels, leaving P2 at 0.
